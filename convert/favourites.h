@@ -1,0 +1,28 @@
+// Favourites: favorite.idx becomes favorite.ftd, with the thread index of every favourite.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "convert/context.h"
+
+namespace mirelda {
+
+/// True when a favourite path (relative to the log folder, parts separated by '\') can form a
+/// thread URL and stays inside the log folder: at least three parts, a '.' in the third, no
+/// ':', no leading '\' or '/', and no part (split at '\' and '/') that is "." or "..".
+bool IsUsableFavouritePath(std::string_view path);
+
+/// The thread URL of a usable favourite path; empty for one that is not.
+/// "P_Q\R\123.idx" => "http://P/Q/test/read.cgi/R/123/".
+std::string KatjuFav2LiveFav(std::string_view path);
+
+/// Converts the thread index of every entry of a favourite-style list and returns the Live2ch
+/// list text: one line per entry, its thread URL or empty when it did not convert. Logs the
+/// count line and a line for each entry that did not convert.
+std::string ConvertThreadList(Context& cx, std::string_view list_text);
+
+/// Converts favorite.idx into favorite.ftd.
+void FavCnv(Context& cx);
+
+}  // namespace mirelda

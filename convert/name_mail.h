@@ -1,0 +1,11 @@
+// The name and mail lists: namelist.txt and maillist.txt are copied as they are.
+#pragma once
+
+#include "convert/context.h"
+
+namespace mirelda {
+
+/// Copies namelist.txt and maillist.txt; a list Katjusha does not have is left alone in Live2ch.
+void NameMailCnv(Context& cx);
+
+}  // namespace mirelda

@@ -1,0 +1,35 @@
+// Lists of one record per line, as the list files of both browsers hold them.
+#include "convert/record_list.h"
+
+namespace mirelda {
+
+std::vector<std::string_view> SplitRecords(std::string_view text) {
+  std::vector<std::string_view> records;
+  while (!text.empty()) {
+    const size_t lf = text.find('\n');
+    if (lf == std::string_view::npos) {
+      records.push_back(text);
+      break;
+    }
+    const size_t end = (lf > 0 && text[lf - 1] == '\r') ? lf - 1 : lf;
+    records.push_back(text.substr(0, end));
+    text.remove_prefix(lf + 1);
+  }
+  return records;
+}
+
+std::string JoinRecords(const std::vector<std::string>& lines) {
+  size_t size = 0;
+  for (const auto& line : lines) size += line.size() + 2;
+  std::string text;
+  text.reserve(size);
+  for (const auto& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
+
+std::string CountLine(std::size_t records) { return std::to_string(records) + "件ありました"; }
+
+}  // namespace mirelda

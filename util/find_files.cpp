@@ -1,0 +1,57 @@
+// Searching a folder, and if asked its whole subtree, for the files that match a pattern.
+#include "util/find_files.h"
+
+#include <algorithm>
+
+#include "util/path.h"
+
+namespace mirelda {
+namespace {
+
+void SortForListing(std::vector<std::string>& names) {
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return ListingOrderLess(a, b); });
+}
+
+}  // namespace
+
+bool FindFiles(FileSystem& fs, SearchListener& listener, const std::string& spec, bool recurse,
+               std::vector<std::string>& paths) {
+  const auto last = spec.rfind(kSep);
+  if (last == std::string::npos) return false;
+  std::string pattern = spec.substr(last + 1);
+  if (pattern.empty()) pattern = "*.*";
+
+  // Folders still to search, deepest last; an explicit stack keeps very deep trees off the
+  // call stack. Each folder's subfolders are pushed in reverse so they come off in order.
+  std::vector<std::string> pending{spec.substr(0, last + 1)};
+  bool top = true;
+  while (!pending.empty()) {
+    const std::string folder = std::move(pending.back());
+    pending.pop_back();
+    listener.BeforeListing();
+    FolderEntries entries;
+    if (const std::error_code error = fs.ListFolder(folder, entries)) {
+      if (error != std::errc::no_such_file_or_directory || !top) {
+        listener.CannotList(folder);
+      } else if (recurse) {
+        return false;
+      }
+      top = false;
+      continue;
+    }
+    top = false;
+    SortForListing(entries.files);
+    for (const std::string& name : entries.files) {
+      if (MatchesPattern(pattern, name)) paths.push_back(folder + name);
+    }
+    if (!recurse) break;
+    SortForListing(entries.folders);
+    for (auto it = entries.folders.rbegin(); it != entries.folders.rend(); ++it) {
+      pending.push_back(folder + *it + kSep);
+    }
+  }
+  return true;
+}
+
+}  // namespace mirelda

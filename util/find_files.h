@@ -1,0 +1,30 @@
+// Searching a folder, and if asked its whole subtree, for the files that match a pattern.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "util/file_system.h"
+
+namespace mirelda {
+
+/// What a search tells its caller while it runs.
+class SearchListener {
+ public:
+  virtual ~SearchListener() = default;
+  /// Called once before each folder is listed, so that a window can process its events.
+  virtual void BeforeListing() = 0;
+  /// A folder exists but could not be listed; `folder` ends in the separator.
+  virtual void CannotList(const std::string& folder) = 0;
+};
+
+/// Appends to `paths` the full path of every file in the folder part of `spec` (up to and
+/// including its last separator) whose name matches the pattern after it ("" means "*.*"), in
+/// listing order; with `recurse`, then those of each subfolder, depth first, never through links
+/// to folders. A folder that cannot be listed is reported and skipped. Returns false when `spec`
+/// holds no separator, or with `recurse` when the top folder does not exist.
+/// ("/k/*.idx", false) => {"/k/a.idx", "/k/B.IDX"}.
+bool FindFiles(FileSystem& fs, SearchListener& listener, const std::string& spec, bool recurse,
+               std::vector<std::string>& paths);
+
+}  // namespace mirelda

@@ -1,0 +1,105 @@
+// Path texts: taking them apart, joining stored relative paths, wildcard patterns, listing order.
+#include "util/path.h"
+
+#include <algorithm>
+
+namespace mirelda {
+
+std::string GetFolderPart(std::string_view path) {
+  const auto last = path.rfind(kSep);
+  if (last == std::string_view::npos) return {};
+  return std::string(path.substr(0, last + 1));
+}
+
+std::string GetFileNamePart(std::string_view path) {
+  const auto last = path.rfind(kSep);
+  if (last == std::string_view::npos) return std::string(path);
+  return std::string(path.substr(last + 1));
+}
+
+std::string JoinStoredPath(std::string_view folder, std::string_view stored) {
+  std::string path;
+  path.reserve(folder.size() + stored.size());
+  path.append(folder);
+  for (char c : stored) path.push_back(c == '\\' ? kSep : c);
+  return path;
+}
+
+namespace {
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Length of the UTF-8 sequence that starts with `lead`, so that '?' takes one whole character.
+size_t Utf8Length(unsigned char lead) {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+}  // namespace
+
+std::string ToUpperAscii(std::string_view text) {
+  std::string out(text);
+  std::transform(out.begin(), out.end(), out.begin(), UpperAscii);
+  return out;
+}
+
+std::string ToLowerAscii(std::string_view text) {
+  std::string out(text);
+  std::transform(out.begin(), out.end(), out.begin(), LowerAscii);
+  return out;
+}
+
+bool MatchesPattern(std::string_view pattern, std::string_view name) {
+  if (pattern == "*.*") return true;
+  // Iterative glob with single-star backtracking: linear in practice, no recursion.
+  size_t p = 0, n = 0;
+  size_t star_p = std::string_view::npos, star_n = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      star_p = p++;
+      star_n = n;
+    } else if (p < pattern.size() && pattern[p] == '?') {
+      ++p;
+      n += std::min(Utf8Length(static_cast<unsigned char>(name[n])), name.size() - n);
+    } else if (p < pattern.size() && UpperAscii(pattern[p]) == UpperAscii(name[n])) {
+      ++p;
+      ++n;
+    } else if (star_p != std::string_view::npos) {
+      p = star_p + 1;
+      n = ++star_n;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+bool ListingOrderLess(std::string_view a, std::string_view b) {
+  const auto folded_less = [](char x, char y) {
+    return static_cast<unsigned char>(UpperAscii(x)) < static_cast<unsigned char>(UpperAscii(y));
+  };
+  if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded_less)) {
+    return true;
+  }
+  if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded_less)) {
+    return false;
+  }
+  return a < b;
+}
+
+std::string StripLeadingNulBreaks(std::string_view text) {
+  if (text.find('\0') == std::string_view::npos) return std::string(text);
+  const auto first = text.find_first_not_of(std::string_view("\0\r\n", 3));
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first));
+}
+
+std::string CutAtNull(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
+
+std::string CleanApiText(std::string_view text) { return CutAtNull(StripLeadingNulBreaks(text)); }
+
+}  // namespace mirelda

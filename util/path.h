@@ -1,0 +1,51 @@
+// Path texts: taking them apart, joining stored relative paths, wildcard patterns, listing order.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace mirelda {
+
+/// The platform's path separator: '\' on Windows, '/' elsewhere.
+#ifdef _WIN32
+inline constexpr char kSep = '\\';
+#else
+inline constexpr char kSep = '/';
+#endif
+
+/// The path up to and including its last separator; empty when it has none.
+/// "/a/b.txt" => "/a/", "b.txt" => "".
+std::string GetFolderPart(std::string_view path);
+
+/// The text after the last separator; the whole path when it has none.
+/// "/a/b.txt" => "b.txt", "/a/" => "".
+std::string GetFileNamePart(std::string_view path);
+
+/// `folder` followed by a relative path stored with '\' separators (as Katjusha writes them),
+/// each '\' turned into the platform separator. ("/k/log/", "h\b\1.idx") => "/k/log/h/b/1.idx".
+std::string JoinStoredPath(std::string_view folder, std::string_view stored);
+
+/// ASCII letters folded to upper case; every other byte unchanged.
+std::string ToUpperAscii(std::string_view text);
+
+/// ASCII letters folded to lower case; every other byte unchanged.
+std::string ToLowerAscii(std::string_view text);
+
+/// Whether `name` matches a file-listing pattern: '*' any run, '?' one character, ASCII case
+/// ignored; "*.*" matches every name. ("*.idx", "A.IDX") => true.
+bool MatchesPattern(std::string_view pattern, std::string_view name);
+
+/// The order in which folder listings are taken on every platform: names compared with ASCII
+/// letters folded to upper case, ties broken by the exact names.
+bool ListingOrderLess(std::string_view a, std::string_view b);
+
+/// Leading NUL, CR and LF characters removed, but only from a text that holds a NUL somewhere.
+std::string StripLeadingNulBreaks(std::string_view text);
+
+/// The text before its first NUL; the whole text when it has none.
+std::string CutAtNull(std::string_view text);
+
+/// What a raw path buffer from a system call means: `CutAtNull(StripLeadingNulBreaks(text))`.
+std::string CleanApiText(std::string_view text);
+
+}  // namespace mirelda
