@@ -1,0 +1,96 @@
+// The main window frmMain as plain data, shared by the Qt and Win32 windows.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "app/frontend.h"
+
+namespace mirelda::form {
+
+/// What a control is; each window maps it onto its toolkit's widget.
+enum class Kind { kButton, kTextBox, kLabel, kCheckBox };
+
+/// Where a control sits, in twips from the client area's top-left corner.
+struct Twips {
+  int left;
+  int top;
+  int width;
+  int height;
+};
+
+/// One control of the window, as it is when the window opens.
+struct Control {
+  const char* name;     ///< the control's name, e.g. "cmdStart"; "Label1" for both labels
+  int index;            ///< index in a control array (the labels), -1 for a lone control
+  Kind kind;            ///< what it is
+  const char* caption;  ///< button and label caption, check box text; "" for text boxes
+  Twips rect;           ///< position and size
+  bool ticked;          ///< a check box's initial state; false for every other control
+};
+
+/// Twips per logical pixel: the windows are laid out at 96 dots per inch.
+inline constexpr int kTwipsPerPixel = 15;
+
+/// The client area, in twips: 537 × 160 logical pixels.
+inline constexpr int kClientWidth = 8055;
+inline constexpr int kClientHeight = 2400;
+
+/// Twips => logical pixels. 8055 => 537.
+constexpr int ToPixels(int twips) { return twips / kTwipsPerPixel; }
+
+/// The log box's font, with its size in points. The face is Windows' Japanese monospace font;
+/// a window on a system without it falls back to a Japanese monospace font of its own.
+inline constexpr char kLogFontFace[] = "ＭＳ ゴシック";
+inline constexpr int kLogFontPoints = 9;
+
+/// Every control, in tab order: the first holds the focus when the window opens.
+inline constexpr std::array<Control, 14> kControls = {{
+    {"cmdStart", -1, Kind::kButton, "変換開始(&S)", {6480, 1920, 1455, 375}, false},
+    {"txtState", -1, Kind::kTextBox, "", {4080, 120, 3855, 1650}, false},
+    {"cmdLive", -1, Kind::kButton, "...", {3720, 960, 270, 270}, false},
+    {"txtLive", -1, Kind::kTextBox, "", {120, 960, 3495, 270}, false},
+    {"cmdKatju", -1, Kind::kButton, "...", {3720, 360, 270, 270}, false},
+    {"txtKatju", -1, Kind::kTextBox, "", {120, 360, 3495, 270}, false},
+    {"Label1", 1, Kind::kLabel, "Live2chのパス", {120, 720, 1110, 180}, false},
+    {"Label1", 0, Kind::kLabel, "かちゅ～しゃのパス", {120, 120, 1470, 180}, false},
+    {"chkNameMail", -1, Kind::kCheckBox, "名前、メールリスト", {1800, 1560, 1935, 255}, true},
+    {"chkAllIdx", -1, Kind::kCheckBox, "全てのidx（素人にはおすすめしない）",
+     {120, 2040, 3135, 255}, false},
+    {"chkFtd", -1, Kind::kCheckBox, "スレッド倉庫", {120, 1560, 1335, 255}, true},
+    {"chkBrd", -1, Kind::kCheckBox, "板ボタン", {1800, 1320, 1455, 255}, true},
+    {"chkFav", -1, Kind::kCheckBox, "お気に入り", {120, 1320, 1455, 255}, true},
+    {"chkMyboard", -1, Kind::kCheckBox, "other.brd（myboard.brdに変換します）",
+     {120, 1800, 3135, 255}, true},
+}};
+
+/// The name of the check box that enables a converter. Choice::kFav => "chkFav".
+constexpr const char* CheckBoxName(Choice choice) {
+  switch (choice) {
+    case Choice::kFav:
+      return "chkFav";
+    case Choice::kBrd:
+      return "chkBrd";
+    case Choice::kFtd:
+      return "chkFtd";
+    case Choice::kNameMail:
+      return "chkNameMail";
+    case Choice::kMyboard:
+      return "chkMyboard";
+    case Choice::kAllIdx:
+      return "chkAllIdx";
+  }
+  return "";
+}
+
+/// A name that tells every control apart, for toolkits that name controls one by one: the
+/// control's name, with "_" and the index for a member of a control array.
+/// "cmdStart" => "cmdStart"; Label1 index 0 => "Label1_0".
+inline std::string UniqueName(const Control& control) {
+  std::string name = control.name;
+  if (control.index >= 0) name += "_" + std::to_string(control.index);
+  return name;
+}
+
+}  // namespace mirelda::form
