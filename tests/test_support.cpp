@@ -1,0 +1,106 @@
+// Fixture folders and a recording front end for the engine's tests.
+#include "tests/test_support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "util/cp932.h"
+#include "util/path.h"
+
+namespace fs = std::filesystem;
+
+namespace mirelda::test {
+
+TempDir::TempDir() {
+  std::random_device random;
+  const fs::path base = fs::temp_directory_path();
+  for (;;) {
+    const fs::path candidate = base / ("mirelda-test-" + std::to_string(random()));
+    if (fs::create_directory(candidate)) {
+      root_ = candidate.string() + kSep;
+      break;
+    }
+  }
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ignored);
+  fs::remove_all(root_, ignored);
+}
+
+std::string TempDir::Path(const std::string& relative) const {
+  std::string path = root_ + relative;
+  for (char& c : path) {
+    if (c == '/') c = kSep;
+  }
+  return path;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "<missing>";
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) {
+      files[entry.path().lexically_relative(folder).generic_string()] =
+          ReadBytes(entry.path().string());
+    }
+  }
+  return files;
+}
+
+std::string KatjuIndex(const std::string& host, const std::string& board, const std::string& key,
+                       const std::string& flag) {
+  return "0\t" + flag + "\t2\tスレ" + key + "\t" + host + "\t" + board + "\t" + key +
+         "\t7\t8\t9\t10\t11\t12\t13\t14\t15\t16\t17\r\n";
+}
+
+std::string LiveIndex(const std::string& host, const std::string& board, const std::string& key,
+                      const std::string& flag) {
+  const std::string v = (flag == "112" || flag == "96") ? "1" : "0";
+  return "10077\tスレ" + key + "\thttp://" + host + "/test/read.cgi/" + board + "/" + key +
+         "/\t0\t10\t11\t14\t15\t0\t17\t" + v + "\t0\t\t\t\t";
+}
+
+std::int64_t FaultyFileSystem::ReadWhole(const std::string& path, std::string& bytes) {
+  return real_->ReadWhole(path, bytes);
+}
+bool FaultyFileSystem::CanOpenForReading(const std::string& path) {
+  return real_->CanOpenForReading(path);
+}
+bool FaultyFileSystem::IsFolder(const std::string& path) { return real_->IsFolder(path); }
+std::error_code FaultyFileSystem::MakeFolder(const std::string& path) {
+  return real_->MakeFolder(path);
+}
+std::error_code FaultyFileSystem::ListFolder(const std::string& path, FolderEntries& entries) {
+  if (fail_list(path)) return std::make_error_code(std::errc::permission_denied);
+  return real_->ListFolder(path, entries);
+}
+std::error_code FaultyFileSystem::ReplaceFile(const std::string& path, std::string_view bytes) {
+  if (fail_write(path)) return std::make_error_code(std::errc::no_space_on_device);
+  return real_->ReplaceFile(path, bytes);
+}
+bool FaultyFileSystem::IsSameFolder(const std::string& a, const std::string& b) {
+  return real_->IsSameFolder(a, b);
+}
+
+std::string Sjis(const std::string& text) {
+  static Cp932Codec codec;
+  return codec.Encode(text);
+}
+
+}  // namespace mirelda::test
