@@ -89,7 +89,7 @@ constexpr const char* CheckBoxName(Choice choice) {
 /// "cmdStart" => "cmdStart"; Label1 index 0 => "Label1_0".
 inline std::string UniqueName(const Control& control) {
   std::string name = control.name;
-  if (control.index >= 0) name += "_" + std::to_string(control.index);
+  if (control.index >= 0) name.append("_").append(std::to_string(control.index));
   return name;
 }
 

@@ -1,0 +1,29 @@
+// The modal dialogs of the Linux window, behind a seam so that tests never open one.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace mirelda::qt {
+
+/// The two modal dialogs the window shows. Both return only when the user has closed them.
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+
+  /// Shows `text` titled "mirelda", with one OK button and no icon.
+  virtual void ShowMessage(QWidget* owner, const QString& text) = 0;
+
+  /// Lets the user choose a folder; the empty text when they cancel.
+  virtual QString ChooseFolder(QWidget* owner, const QString& title) = 0;
+};
+
+/// The desktop's own message box and folder picker.
+class SystemDialogs final : public Dialogs {
+ public:
+  void ShowMessage(QWidget* owner, const QString& text) override;
+  QString ChooseFolder(QWidget* owner, const QString& title) override;
+};
+
+}  // namespace mirelda::qt
