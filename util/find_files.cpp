@@ -24,23 +24,19 @@ bool FindFiles(FileSystem& fs, SearchListener& listener, const std::string& spec
 
   // Folders still to search, deepest last; an explicit stack keeps very deep trees off the
   // call stack. Each folder's subfolders are pushed in reverse so they come off in order.
-  std::vector<std::string> pending{spec.substr(0, last + 1)};
-  bool top = true;
+  const std::string top = spec.substr(0, last + 1);
+  std::vector<std::string> pending{top};
   while (!pending.empty()) {
     const std::string folder = std::move(pending.back());
     pending.pop_back();
     listener.BeforeListing();
     FolderEntries entries;
     if (const std::error_code error = fs.ListFolder(folder, entries)) {
-      if (error != std::errc::no_such_file_or_directory || !top) {
-        listener.CannotList(folder);
-      } else if (recurse) {
-        return false;
-      }
-      top = false;
+      // A missing top folder just has nothing to find; any other folder was there a moment ago.
+      if (folder == top && error == std::errc::no_such_file_or_directory) return !recurse;
+      listener.CannotList(folder);
       continue;
     }
-    top = false;
     SortForListing(entries.files);
     for (const std::string& name : entries.files) {
       if (MatchesPattern(pattern, name)) paths.push_back(folder + name);

@@ -34,10 +34,10 @@ bool TextFiles::FileExists(const std::string& path) {
   return fs_.CanOpenForReading(path);
 }
 
-bool TextFiles::IsKnownFolder(const std::string& prefix) {
-  if (known_folders_.count(prefix) != 0) return true;
-  if (!fs_.IsFolder(prefix) && fs_.MakeFolder(prefix)) return false;
-  known_folders_.insert(prefix);
+bool TextFiles::EnsureFolder(const std::string& folder) {
+  if (known_folders_.count(folder) != 0) return true;
+  if (!fs_.IsFolder(folder) && fs_.MakeFolder(folder)) return false;
+  known_folders_.insert(folder);
   return true;
 }
 
@@ -54,7 +54,7 @@ bool TextFiles::MakeFolderTree(const std::string& path) {
     start = end + 1;
     // An empty component adds a doubled separator, which names the folder before it.
     if ((network && component < 4) || empty) continue;
-    if (!IsKnownFolder(prefix)) return false;
+    if (!EnsureFolder(prefix)) return false;
   }
   known_folders_.insert(path);
   return true;

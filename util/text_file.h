@@ -44,7 +44,8 @@ class TextFiles {
   FileSystem& fs() { return fs_; }
 
  private:
-  bool IsKnownFolder(const std::string& prefix);
+  // Makes the folder unless this run has seen it or it exists; false when it cannot be made.
+  bool EnsureFolder(const std::string& folder);
 
   FileSystem& fs_;
   Cp932Codec& codec_;

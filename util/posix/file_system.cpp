@@ -142,7 +142,7 @@ class PosixFileSystem final : public FileSystem {
 
   std::error_code ReplaceFile(const std::string& path, std::string_view bytes) override {
     if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
-    const std::string target = Exists(path) ? path : Resolve(path);
+    const std::string target = Resolve(path);
     mode_t mode = 0666 & ~umask_;
     struct stat st;
     const bool existed = stat(target.c_str(), &st) == 0;
@@ -157,6 +157,11 @@ class PosixFileSystem final : public FileSystem {
     if (fd < 0) return LastError();
     std::error_code status = WriteAll(fd, bytes);
     if (!status && fchmod(fd, mode) != 0) status = LastError();
+    if (!status && existed) {
+      // Keep the owner too where the system lets us (root converting a user's folder); anyone
+      // else cannot give a file away and has no need to.
+      [[maybe_unused]] const int kept_owner = fchown(fd, st.st_uid, st.st_gid);
+    }
     if (close(fd) != 0 && !status) status = LastError();
     if (!status && rename(temp.c_str(), target.c_str()) != 0) status = LastError();
     if (status) {
