@@ -26,19 +26,15 @@ std::string KatjuBrd2LiveBrd(std::string_view record) {
 }
 
 void BrdCnv(Context& cx) {
-  cx.AddText("板ボタンを変換します");
-  const std::string text = cx.files().ReadTextFile(cx.KatjuFolder() + "favboard.idx");
-  if (text.empty()) {
-    cx.AddText("板ボタンファイルが変です");
-    return;
-  }
-  const auto records = SplitRecords(text);
-  cx.AddText(CountLine(records.size()));
-  std::vector<std::string> lines;
-  lines.reserve(records.size());
-  for (std::string_view record : records) lines.push_back(KatjuBrd2LiveBrd(record));
-  cx.Write(cx.LiveFolder() + "favboard.fbd", JoinRecords(lines));
-  cx.AddText("板ボタン変換完了");
+  const ListFile list{"板ボタンを変換します", cx.KatjuFolder() + "favboard.idx",
+                      "板ボタンファイルが変です", cx.LiveFolder() + "favboard.fbd",
+                      "板ボタン変換完了"};
+  ConvertListFile(cx, list, [](const std::vector<std::string_view>& records) {
+    std::vector<std::string> lines;
+    lines.reserve(records.size());
+    for (std::string_view record : records) lines.push_back(KatjuBrd2LiveBrd(record));
+    return lines;
+  });
 }
 
 }  // namespace mirelda

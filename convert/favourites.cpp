@@ -52,9 +52,8 @@ std::string KatjuFav2LiveFav(std::string_view path) {
   return url;
 }
 
-std::string ConvertThreadList(Context& cx, std::string_view list_text) {
-  const auto entries = SplitRecords(list_text);
-  cx.AddText(CountLine(entries.size()));
+std::vector<std::string> ConvertThreadEntries(Context& cx,
+                                              const std::vector<std::string_view>& entries) {
   std::string katju_log = cx.KatjuFolder() + "log";
   std::string live_log = cx.LiveFolder() + "log";
   katju_log.push_back(kSep);
@@ -69,18 +68,14 @@ std::string ConvertThreadList(Context& cx, std::string_view list_text) {
       cx.AddText(BadIndexLine(entry));
     }
   }
-  return JoinRecords(urls);
+  return urls;
 }
 
 void FavCnv(Context& cx) {
-  cx.AddText("お気に入りを変換します");
-  const std::string text = cx.files().ReadTextFile(cx.KatjuFolder() + "favorite.idx");
-  if (text.empty()) {
-    cx.AddText("お気に入りファイルが変です");
-    return;
-  }
-  cx.Write(cx.LiveFolder() + "favorite.ftd", ConvertThreadList(cx, text));
-  cx.AddText("お気に入り変換完了");
+  const ListFile list{"お気に入りを変換します", cx.KatjuFolder() + "favorite.idx",
+                      "お気に入りファイルが変です", cx.LiveFolder() + "favorite.ftd",
+                      "お気に入り変換完了"};
+  ConvertListFile(cx, list, [&](const auto& entries) { return ConvertThreadEntries(cx, entries); });
 }
 
 }  // namespace mirelda

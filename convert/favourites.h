@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/context.h"
 
@@ -17,10 +18,10 @@ bool IsUsableFavouritePath(std::string_view path);
 /// "P_Q\R\123.idx" => "http://P/Q/test/read.cgi/R/123/".
 std::string KatjuFav2LiveFav(std::string_view path);
 
-/// Converts the thread index of every entry of a favourite-style list and returns the Live2ch
-/// list text: one line per entry, its thread URL or empty when it did not convert. Logs the
-/// count line and a line for each entry that did not convert.
-std::string ConvertThreadList(Context& cx, std::string_view list_text);
+/// Converts the thread index of every entry of a favourite-style list and returns the lines of
+/// the Live2ch list: for each entry its thread URL, or empty when it did not convert (logged).
+std::vector<std::string> ConvertThreadEntries(Context& cx,
+                                              const std::vector<std::string_view>& entries);
 
 /// Converts favorite.idx into favorite.ftd.
 void FavCnv(Context& cx);

@@ -8,19 +8,16 @@
 namespace mirelda {
 
 void MybrdCnv(Context& cx) {
-  cx.AddText("other.brdをmyboard.brdに変換します");
-  const std::string text = cx.files().ReadTextFile(cx.KatjuFolder() + "other.brd");
-  if (text.empty()) {
-    cx.AddText("外部板ファイルが変です");
-    return;
-  }
-  const auto records = SplitRecords(text);
-  cx.AddText(CountLine(records.size()));
-  std::vector<std::string> lines{"マイボード\t0"};
-  lines.reserve(records.size() + 1);
-  for (std::string_view record : records) lines.emplace_back("\t").append(record);
-  cx.Write(cx.LiveFolder() + "myboard.brd", JoinRecords(lines));
-  cx.AddText("other.brdをmyboard.brdに変換完了");
+  const ListFile list{"other.brdをmyboard.brdに変換します", cx.KatjuFolder() + "other.brd",
+                      "外部板ファイルが変です", cx.LiveFolder() + "myboard.brd",
+                      "other.brdをmyboard.brdに変換完了"};
+  ConvertListFile(cx, list, [](const std::vector<std::string_view>& records) {
+    // One group holding every external board as a member line.
+    std::vector<std::string> lines{"マイボード\t0"};
+    lines.reserve(records.size() + 1);
+    for (std::string_view record : records) lines.emplace_back("\t").append(record);
+    return lines;
+  });
 }
 
 }  // namespace mirelda

@@ -32,4 +32,17 @@ std::string JoinRecords(const std::vector<std::string>& lines) {
 
 std::string CountLine(std::size_t records) { return std::to_string(records) + "件ありました"; }
 
+void ConvertListFile(Context& cx, const ListFile& list, const RecordMapper& map) {
+  cx.AddText(list.opening);
+  const std::string text = cx.files().ReadTextFile(list.from);
+  if (text.empty()) {
+    cx.AddText(list.bad);
+    return;
+  }
+  const auto records = SplitRecords(text);
+  cx.AddText(CountLine(records.size()));
+  cx.WriteMakingFolder(list.to, JoinRecords(map(records)));
+  cx.AddText(list.done);
+}
+
 }  // namespace mirelda

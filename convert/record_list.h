@@ -2,9 +2,12 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "convert/context.h"
 
 namespace mirelda {
 
@@ -18,5 +21,21 @@ std::string JoinRecords(const std::vector<std::string>& lines);
 
 /// The progress line that tells how many records a list holds. 2 => "2件ありました".
 std::string CountLine(std::size_t records);
+
+/// One list file to convert, with the lines that tell its progress.
+struct ListFile {
+  std::string opening;  ///< logged first
+  std::string from;     ///< the Katjusha list
+  std::string bad;      ///< logged when it is missing or empty, after which nothing is written
+  std::string to;       ///< the Live2ch list, replaced whole
+  std::string done;     ///< logged last
+};
+
+/// Turns the records of a Katjusha list into the lines of the Live2ch list.
+using RecordMapper = std::function<std::vector<std::string>(const std::vector<std::string_view>&)>;
+
+/// Converts a list file: logs the opening line, reads the list, logs its count line, writes
+/// the mapped lines each followed by CR LF (making the folder when needed) and logs the last line.
+void ConvertListFile(Context& cx, const ListFile& list, const RecordMapper& map);
 
 }  // namespace mirelda

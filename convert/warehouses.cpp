@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "convert/favourites.h"
+#include "convert/record_list.h"
 #include "util/path.h"
 
 namespace mirelda {
@@ -22,15 +23,9 @@ void FtdCnv(Context& cx, const std::string& spec) {
 
 void FtdConv(Context& cx, const std::string& name, const std::string& list_path) {
   const std::string title = "スレッド倉庫「" + name + "」";
-  cx.AddText(title + "を変換します");
-  const std::string text = cx.files().ReadTextFile(list_path);
-  if (text.empty()) {
-    cx.AddText(title + "は、ファイルが変です");
-    return;
-  }
-  const std::string list = ConvertThreadList(cx, text);
-  cx.WriteMakingFolder(cx.LiveFolder() + "ftd" + kSep + name + ".ftd", list);
-  cx.AddText(title + "変換完了");
+  const ListFile list{title + "を変換します", list_path, title + "は、ファイルが変です",
+                      cx.LiveFolder() + "ftd" + kSep + name + ".ftd", title + "変換完了"};
+  ConvertListFile(cx, list, [&](const auto& entries) { return ConvertThreadEntries(cx, entries); });
 }
 
 }  // namespace mirelda
