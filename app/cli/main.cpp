@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/console.h"
 #include "app/cli/options.h"
 #include "app/run.h"
 #include "app/texts.h"
@@ -79,5 +80,5 @@ int Main(const std::vector<std::string>& args) {
 }  // namespace mirelda::cli
 
 int main(int argc, char** argv) {
-  return mirelda::cli::Main(std::vector<std::string>(argv + 1, argv + argc));
+  return mirelda::cli::Main(mirelda::cli::StartConsole(argc, argv));
 }

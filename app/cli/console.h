@@ -1,0 +1,14 @@
+// The terminal under mirelda-cli: what differs between platforms in reading arguments and
+// writing UTF-8 text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace mirelda::cli {
+
+/// Readies standard output and error for UTF-8 text, written byte for byte as on every
+/// platform, and returns the arguments after the program name as UTF-8 texts.
+std::vector<std::string> StartConsole(int argc, char** argv);
+
+}  // namespace mirelda::cli

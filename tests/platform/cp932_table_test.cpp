@@ -1,0 +1,70 @@
+// The codec gives the same texts on every platform: where the tables of Windows and glibc
+// differ, both halves must agree on one answer.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "util/cp932.h"
+
+namespace mirelda {
+namespace {
+
+struct Mapping {
+  const char* bytes;
+  const char* text;
+};
+
+// Bytes that decode to these texts, and that these texts encode back to.
+constexpr Mapping kRoundTrips[] = {
+    {"\x81\x60", "～"},                    // U+FF5E, Windows' reading, not the wave dash
+    {"\x81\x5C", "\u2015"},                // horizontal bar, not the em dash
+    {"\x81\x61", "\u2225"},                // parallel to, not the double vertical line
+    {"\x81\x7C", "\uFF0D"},                // full-width hyphen-minus, not the minus sign
+    {"\x81\x91\x81\x92", "\uFFE0\uFFE1"},  // full-width cent and pound
+    {"\x5C\x7E", "\\~"},                   // ASCII, not yen and overline
+    {"\xB1\xDF", "ｱﾟ"},                    // half-width katakana
+    {"\x87\x40", "①"},                     // NEC special characters
+    {"\xFA\x40", "\u2170"},                // IBM extensions: small roman one
+    {"\xF0\x40\xF9\xFC", "\uE000\uE757"},  // the user-defined area, first and last
+    {"\x80\xA0\xFD\xFE\xFF", "\uF780\uF7A0\uF7FD\uF7FE\uF7FF"},  // single bytes glibc rejects
+    {"\x85\x40", "\uF785@"},   // an unassigned pair: the lead byte kept raw
+    {"\x81\x0A", "\uF781\n"},  // a lead byte before a byte that cannot be a trail
+    {"a\x82", "a\uF782"},      // a lead byte at the very end
+};
+
+TEST(Cp932TableTest, DecodesTheSameTextsOnEveryPlatform) {
+  Cp932Codec codec;
+  for (const Mapping& m : kRoundTrips) {
+    EXPECT_EQ(codec.Decode(m.bytes), m.text) << m.text;
+    EXPECT_EQ(codec.Encode(m.text), m.bytes) << m.text;
+  }
+}
+
+TEST(Cp932TableTest, DuplicatesDecodeAliveButEncodeToOneForm) {
+  Cp932Codec codec;
+  // NEC-selected IBM extensions and NEC row 13 repeat characters found elsewhere.
+  EXPECT_EQ(codec.Decode("\xEE\xEF\x87\x90\xEE\xF9"), "\u2170\u2252\uFFE2");
+  EXPECT_EQ(codec.Encode("\u2170\u2252\uFFE2"), "\xFA\x40\x81\xE0\x81\xCA");
+}
+
+TEST(Cp932TableTest, EncodesLookAlikesAsGlibcDoes) {
+  Cp932Codec codec;
+  // glibc maps these through compatibility forms that Windows' table lacks.
+  const Mapping look_alikes[] = {
+      {"\x81\x91", "\u00A2"}, {"\x81\x92", "\u00A3"}, {"\x5C", "\u00A5"},
+      {"\x81\xCA", "\u00AC"}, {"\x81\x5C", "\u2014"}, {"\x81\x61", "\u2016"},
+      {"\x7E", "\u203E"},     {"\x81\x7C", "\u2212"}, {"\x81\x60", "\u301C"},
+  };
+  for (const Mapping& m : look_alikes) EXPECT_EQ(codec.Encode(m.text), m.bytes) << m.text;
+}
+
+TEST(Cp932TableTest, CharactersOnlyWindowsCanEncodeBecomeQuestionMarks) {
+  Cp932Codec codec;
+  // Windows' images of the bytes 0x80, 0xA0 and 0xFD to 0xFF, which glibc does not know.
+  EXPECT_EQ(codec.Encode("\u0080\uF8F0\uF8F1\uF8F2\uF8F3"), "?????");
+  EXPECT_EQ(codec.Encode("\xED\xA0\x80"), "?");    // a UTF-8 encoded surrogate
+  EXPECT_EQ(codec.Encode("\xE0\x80\x80"), "???");  // an overlong form, byte by byte
+}
+
+}  // namespace
+}  // namespace mirelda
