@@ -26,7 +26,9 @@ QString Q(const char* text) { return QString::fromUtf8(text); }
 // The log counts a line end as CR LF, two units, as the Windows box does; the Qt box keeps
 // one "\n" between blocks, so texts are converted on the way in and out.
 QString ToCrLf(QString text) { return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n")); }
-QString FromCrLf(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+QString FromCrLf(QString text) {
+  return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
 
 QWidget* MakeControl(const form::Control& control, QWidget* parent) {
   const QString caption = Q(control.caption);
