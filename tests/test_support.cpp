@@ -40,7 +40,10 @@ std::string TempDir::Path(const std::string& relative) const {
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
-  fs::create_directories(fs::path(path).parent_path());
+  // Folder by folder: create_directories gives up on very deep trees.
+  for (size_t sep = path.find(kSep, 1); sep != std::string::npos; sep = path.find(kSep, sep + 1)) {
+    fs::create_directory(path.substr(0, sep));
+  }
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 

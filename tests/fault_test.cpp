@@ -1,0 +1,126 @@
+// Broken disks and hostile trees: after each fault the Katjusha folder is unchanged, nothing is
+// written outside the Live2ch folder, and the log says what failed.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "app/run.h"
+#include "tests/test_support.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+namespace mirelda {
+namespace {
+
+using test::KatjuIndex;
+using test::ReadBytes;
+using test::Sjis;
+using test::WriteBytes;
+using Files = std::map<std::string, std::string>;
+
+class FaultTest : public ::testing::Test {
+ protected:
+  FaultTest() {
+    WriteBytes(dir_.Path("k/Katjusha.exe"), "");
+    WriteBytes(dir_.Path("l/live2ch.exe"), "");
+    ui_.katju = dir_.Path("k/");
+    ui_.live = dir_.Path("l/");
+    ui_.ticks.assign(6, 1);
+  }
+
+  // Runs the conversion and checks what must hold after any fault.
+  RunOutcome RunChecked(FileSystem& fs) {
+    const Files katju_before = test::Snapshot(dir_.Path("k"));
+    const Files live_before = test::Snapshot(dir_.Path("l"));
+    Cp932Codec codec;
+    const RunOutcome outcome = RunConversion(ui_, fs, codec);
+    EXPECT_EQ(test::Snapshot(dir_.Path("k")), katju_before);
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
+      const auto name = entry.path().filename();
+      EXPECT_TRUE(name == "k" || name == "l") << "written outside: " << name;
+    }
+    for (const auto& [name, bytes] : test::Snapshot(dir_.Path("l"))) {
+      EXPECT_EQ(name.find(".mirelda-"), std::string::npos) << "stray file " << name;
+    }
+    (void)live_before;
+    return outcome;
+  }
+
+  bool Logged(const std::string& line) {
+    return std::find(ui_.lines.begin(), ui_.lines.end(), line) != ui_.lines.end();
+  }
+
+  test::TempDir dir_;
+  test::RecordingFrontend ui_;
+  test::FaultyFileSystem fs_;
+};
+
+TEST_F(FaultTest, UnwritableAndUnlistableFoldersAreLoggedAndTheRestConverts) {
+  WriteBytes(dir_.Path("k/favorite.idx"), "h\\b\\1.idx\r\n");
+  WriteBytes(dir_.Path("k/log/h/b/1.idx"), Sjis(KatjuIndex("h", "b", "1")));
+  WriteBytes(dir_.Path("k/log/x/y/2.idx"), Sjis(KatjuIndex("x", "y", "2")));
+  WriteBytes(dir_.Path("k/other.brd"), "a\r\n");
+  WriteBytes(dir_.Path("l/myboard.brd"), "old");
+  fs_.fail_write = [&](const std::string& path) { return path == ui_.live + "myboard.brd"; };
+  fs_.fail_list = [&](const std::string& folder) { return folder == dir_.Path("k/log/x/"); };
+  EXPECT_EQ(RunChecked(fs_), RunOutcome::kCompletedWithFailures);
+  EXPECT_TRUE(Logged(ui_.live + "myboard.brdに書き込めませんでした"));
+  EXPECT_TRUE(Logged(dir_.Path("k/log/x/") + "を読み込めませんでした"));
+  EXPECT_EQ(ReadBytes(dir_.Path("l/myboard.brd")), "old");
+  EXPECT_NE(ReadBytes(dir_.Path("l/log/h/b/1.idx")), "<missing>");
+}
+
+TEST_F(FaultTest, NamesAndContentsThatAreNotCp932PassThroughUnchanged) {
+  const std::string board = "\x94\xC2\xFF";  // Shift-JIS bytes and a stray byte as a folder name
+  const std::string index = "0\t0\t2\t\x81\x60\x80\x81\t" + board + "\t" + board + "\t1" +
+                            std::string(11, '\t') + "\r\n";
+  WriteBytes(dir_.Path("k/log/" + board + "/" + board + "/1.idx"), index);
+  EXPECT_EQ(RunChecked(fs_), RunOutcome::kCompleted);
+  const std::string live = ReadBytes(dir_.Path("l/log/" + board + "/" + board + "/1.idx"));
+  EXPECT_EQ(live.substr(0, 11), "10077\t\x81\x60\x80\x81\t");
+  EXPECT_NE(live.find("http://" + board + "/test/read.cgi/" + board + "/1/"), std::string::npos);
+}
+
+#ifndef _WIN32
+TEST_F(FaultTest, AFullDiskLeavesEveryOldFileWhole) {
+  WriteBytes(dir_.Path("k/favboard.idx"), std::string(64 * 1024, 'x') + "\r\n");
+  WriteBytes(dir_.Path("l/favboard.fbd"), "old board buttons");
+  // Writes past 16 KiB fail as on a full disk, in the middle of the new file.
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old_limit;
+  getrlimit(RLIMIT_FSIZE, &old_limit);
+  rlimit small = old_limit;
+  small.rlim_cur = 16 * 1024;
+  setrlimit(RLIMIT_FSIZE, &small);
+  const RunOutcome outcome = RunChecked(fs_);
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+  EXPECT_EQ(outcome, RunOutcome::kCompletedWithFailures);
+  EXPECT_TRUE(Logged(ui_.live + "favboard.fbdに書き込めませんでした"));
+  EXPECT_EQ(ReadBytes(dir_.Path("l/favboard.fbd")), "old board buttons");
+}
+
+TEST_F(FaultTest, TreesThousandsOfFoldersDeepConvertWithoutRecursion) {
+  constexpr int kDepth = 1800;
+  std::string relative;
+  for (int i = 0; i < kDepth; ++i) relative += "d/";
+  WriteBytes(dir_.Path("k/log/" + relative + "1.idx"), Sjis(KatjuIndex("h", "b", "1")));
+  EXPECT_EQ(RunChecked(fs_), RunOutcome::kCompleted);
+  EXPECT_NE(ReadBytes(dir_.Path("l/log/" + relative + "1.idx")), "<missing>");
+}
+
+TEST_F(FaultTest, PathsTooLongForTheSystemAreReportedNotFatal) {
+  const std::string name(300, 'n');  // longer than any file name may be
+  WriteBytes(dir_.Path("k/favorite.idx"), "h\\b\\" + name + ".idx\r\n");
+  EXPECT_EQ(RunChecked(fs_), RunOutcome::kCompleted);
+  EXPECT_TRUE(Logged("h\\b\\" + name + ".idxは、なんか変です"));
+}
+#endif
+
+}  // namespace
+}  // namespace mirelda

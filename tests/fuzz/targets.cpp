@@ -1,0 +1,102 @@
+// Fuzz targets of the engine: each checks a property that must hold for every input.
+#include "tests/fuzz/targets.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "convert/favourites.h"
+#include "convert/record_list.h"
+#include "convert/thread_index.h"
+#include "util/cp932.h"
+#include "util/path.h"
+
+namespace mirelda::fuzz {
+namespace {
+
+std::string_view AsText(const std::uint8_t* data, std::size_t size) {
+  return {reinterpret_cast<const char*>(data), size};
+}
+
+void Require(bool holds, const char* property) {
+  if (holds) return;
+  std::fprintf(stderr, "property does not hold: %s\n", property);
+  std::abort();
+}
+
+// Lead bytes of the rows where CP932 gives two byte pairs the same character (NEC row 13 and
+// the NEC-selected and IBM extensions): text from them encodes to the other pair.
+bool HasDuplicateCodePoints(std::string_view bytes) {
+  return std::any_of(bytes.begin(), bytes.end(), [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b == 0x87 || b == 0xED || b == 0xEE || (b >= 0xFA && b <= 0xFC);
+  });
+}
+
+}  // namespace
+
+void Cp932RoundTrip(const std::uint8_t* data, std::size_t size) {
+  static Cp932Codec codec;
+  const std::string_view bytes = AsText(data, size);
+  const std::string text = codec.Decode(bytes);
+  const std::string again = codec.Encode(text);
+  Require(codec.Decode(again) == text, "a decoded text survives encoding");
+  Require(HasDuplicateCodePoints(bytes) || again == bytes, "bytes survive decoding");
+  Require(codec.Encode(bytes).size() <= bytes.size(), "encoding never grows a text");
+}
+
+void ThreadIndex(const std::uint8_t* data, std::size_t size) {
+  const std::string line = KatjuIdx2LiveIdx(AsText(data, size));
+  if (line.empty()) return;
+  Require(std::count(line.begin(), line.end(), '\t') == 15, "exactly 15 TABs");
+  Require(line.find_first_of("\r\n") == std::string::npos, "no line end");
+  Require(line.rfind("10077\t", 0) == 0, "the line starts with 10077");
+}
+
+void RecordList(const std::uint8_t* data, std::size_t size) {
+  const auto records = SplitRecords(AsText(data, size));
+  const std::vector<std::string> lines(records.begin(), records.end());
+  const std::string joined = JoinRecords(lines);
+  Require(SplitRecords(joined) == records, "joined records split into the same records");
+  Require(joined.empty() || joined.substr(joined.size() - 2) == "\r\n", "every line ends in CR LF");
+}
+
+void FavouritePath(const std::uint8_t* data, std::size_t size) {
+  const std::string_view path = AsText(data, size);
+  const std::string url = KatjuFav2LiveFav(path);
+  if (!IsUsableFavouritePath(path)) return;
+  Require(url.rfind("http://", 0) == 0 && url.back() == '/', "a usable path forms a URL");
+  const std::string joined = JoinStoredPath("/base/", path);
+  Require(joined.rfind("/base/", 0) == 0, "the path stays below the log folder");
+  Require(joined.find("/../") == std::string::npos && joined.find("/./") == std::string::npos &&
+              (joined.size() < 3 || joined.substr(joined.size() - 3) != "/.."),
+          "no part leaves the log folder");
+}
+
+void PathParts(const std::uint8_t* data, std::size_t size) {
+  const std::string_view input = AsText(data, size);
+  const std::string folder = GetFolderPart(input);
+  Require(folder + GetFileNamePart(input) == input, "folder part + file name is the path");
+  Require(GetFolderPart(folder) == folder, "the folder part of a folder part is itself");
+  const size_t cut = input.find('\n');
+  const std::string_view pattern = input.substr(0, std::min(cut, input.size()));
+  const std::string_view name = cut == std::string_view::npos ? "" : input.substr(cut + 1);
+  Require(MatchesPattern("*", name), "'*' matches every name");
+  if (pattern.find_first_of("*?") == std::string_view::npos) {
+    Require(MatchesPattern(pattern, name) == (ToUpperAscii(pattern) == ToUpperAscii(name)) ||
+                pattern == "*.*",
+            "a pattern without wildcards is the name itself");
+  }
+}
+
+void ApiText(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text = AsText(data, size);
+  const std::string clean = CleanApiText(text);
+  Require(clean.find('\0') == std::string::npos, "no NUL is left");
+  Require(text.find('\0') != std::string_view::npos || clean == text, "NUL-free text is kept");
+  Require(text.find(clean) != std::string_view::npos, "the clean text is part of the buffer");
+}
+
+}  // namespace mirelda::fuzz
