@@ -5,16 +5,18 @@
 
 namespace mirelda {
 
-bool Context::Write(const std::string& path, std::string_view text) {
-  return files_.WriteTextFile(path, text) || ReportUnwritten(path);
+bool Context::WriteText(const std::string& path, std::string_view text) {
+  return Report(files_.MakeFolderTree(GetFolderPart(path)) && files_.WriteTextFile(path, text),
+                path);
 }
 
-bool Context::WriteMakingFolder(const std::string& path, std::string_view text) {
-  if (!files_.MakeFolderTree(GetFolderPart(path))) return ReportUnwritten(path);
-  return Write(path, text);
+bool Context::WriteBytes(const std::string& path, std::string_view bytes) {
+  return Report(files_.MakeFolderTree(GetFolderPart(path)) && files_.WriteFileBytes(path, bytes),
+                path);
 }
 
-bool Context::ReportUnwritten(const std::string& path) {
+bool Context::Report(bool written, const std::string& path) {
+  if (written) return true;
   AddText(path + "に書き込めませんでした");
   CountFailure();
   return false;

@@ -27,11 +27,12 @@ class Context final : public SearchListener {
   /// Appends one line to the log.
   void AddText(const std::string& line) { ui_.AddText(line); }
 
-  /// Writes a whole file into an existing folder; a failure is logged and counted.
-  bool Write(const std::string& path, std::string_view text);
+  /// Writes a text as a whole file in CP932, making its folder first; a failure is logged and
+  /// counted.
+  bool WriteText(const std::string& path, std::string_view text);
 
-  /// Writes a whole file, making its folder first; a failure is logged and counted.
-  bool WriteMakingFolder(const std::string& path, std::string_view text);
+  /// Writes bytes as a whole file, making its folder first; a failure is logged and counted.
+  bool WriteBytes(const std::string& path, std::string_view bytes);
 
   /// Counts a failure that the caller has logged itself.
   void CountFailure() { ++failures_; }
@@ -43,7 +44,7 @@ class Context final : public SearchListener {
   void CannotList(const std::string& folder) override;
 
  private:
-  bool ReportUnwritten(const std::string& path);
+  bool Report(bool written, const std::string& path);
 
   Frontend& ui_;
   TextFiles& files_;

@@ -41,7 +41,7 @@ void ConvertListFile(Context& cx, const ListFile& list, const RecordMapper& map)
   }
   const auto records = SplitRecords(text);
   cx.AddText(CountLine(records.size()));
-  cx.WriteMakingFolder(list.to, JoinRecords(map(records)));
+  cx.WriteText(list.to, JoinRecords(map(records)));
   cx.AddText(list.done);
 }
 

@@ -11,9 +11,14 @@ constexpr size_t kKatjuFields = 18;
 // Appends a field, leaving out line-end characters: a Katjusha index may end in CR LF, but the
 // Live2ch index is a single line.
 void AppendField(std::string& line, std::string_view field) {
-  for (char c : field) {
-    if (c != '\r' && c != '\n') line.push_back(c);
+  size_t start = 0;
+  for (size_t i = 0; i < field.size(); ++i) {
+    if (field[i] == '\r' || field[i] == '\n') {
+      line.append(field, start, i - start);
+      start = i + 1;
+    }
   }
+  line.append(field, start);
 }
 
 }  // namespace
@@ -59,9 +64,14 @@ std::string BadIndexLine(std::string_view path) {
 }
 
 bool ConvertThreadIndex(Context& cx, const std::string& from, const std::string& to) {
-  const std::string line = KatjuIdx2LiveIdx(cx.files().ReadTextFile(from));
+  // The conversion looks only at TAB, CR and LF, which code page 932 never uses inside a
+  // double-byte character, and adds only ASCII: so it works on the file's bytes as they are,
+  // with nothing to decode or encode, and every byte it copies is copied exactly.
+  std::string bytes;
+  cx.files().ReadFileBytes(from, bytes);
+  const std::string line = KatjuIdx2LiveIdx(bytes);
   if (line.empty()) return false;
-  cx.WriteMakingFolder(to, line);
+  cx.WriteBytes(to, line);
   return true;
 }
 

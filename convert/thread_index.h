@@ -11,6 +11,7 @@ namespace mirelda {
 /// The Live2ch thread index line for the text of a Katjusha thread index: 16 fields joined by
 /// 15 TABs, with the thread URL built from the host, board and key fields and no line end.
 /// Empty when the text has fewer than 18 TAB-separated fields. CR and LF never enter the line.
+/// Works alike on UTF-8 text and on the CP932 bytes of the file.
 std::string KatjuIdx2LiveIdx(std::string_view katju_index);
 
 /// The log line for a thread index that did not convert. "a\b\1.idx" => "a\b\1.idxは、なんか変です".

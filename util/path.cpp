@@ -79,15 +79,13 @@ bool MatchesPattern(std::string_view pattern, std::string_view name) {
 }
 
 bool ListingOrderLess(std::string_view a, std::string_view b) {
-  const auto folded_less = [](char x, char y) {
-    return static_cast<unsigned char>(UpperAscii(x)) < static_cast<unsigned char>(UpperAscii(y));
-  };
-  if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded_less)) {
-    return true;
+  const size_t common = std::min(a.size(), b.size());
+  for (size_t i = 0; i < common; ++i) {
+    const auto x = static_cast<unsigned char>(UpperAscii(a[i]));
+    const auto y = static_cast<unsigned char>(UpperAscii(b[i]));
+    if (x != y) return x < y;
   }
-  if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded_less)) {
-    return false;
-  }
+  if (a.size() != b.size()) return a.size() < b.size();
   return a < b;
 }
 

@@ -25,7 +25,11 @@ std::optional<std::string> TextFiles::ReadExistingTextFile(const std::string& pa
 }
 
 bool TextFiles::WriteTextFile(const std::string& path, std::string_view text) {
-  return !fs_.ReplaceFile(path, codec_.Encode(text));
+  return WriteFileBytes(path, codec_.Encode(text));
+}
+
+bool TextFiles::WriteFileBytes(const std::string& path, std::string_view bytes) {
+  return !fs_.ReplaceFile(path, bytes);
 }
 
 bool TextFiles::FileExists(const std::string& path) {

@@ -31,6 +31,9 @@ class TextFiles {
   /// old file then being left whole. The folder must exist.
   bool WriteTextFile(const std::string& path, std::string_view text);
 
+  /// Replaces the file with exactly these bytes, as WriteTextFile does with its encoded text.
+  bool WriteFileBytes(const std::string& path, std::string_view bytes);
+
   /// True when the file can be opened for reading. One final separator is ignored:
   /// "/k/Katjusha.exe/" tests "/k/Katjusha.exe". "" => false.
   bool FileExists(const std::string& path);

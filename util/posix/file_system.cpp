@@ -24,6 +24,9 @@ bool HasNul(const std::string& path) { return path.find('\0') != std::string::np
 
 // A folder path as a cache key: no trailing or doubled separators.
 std::string FolderKey(std::string_view path) {
+  if (path.find("//") == std::string_view::npos && (path.size() <= 1 || path.back() != '/')) {
+    return std::string(path);
+  }
   std::string key;
   for (char c : path) {
     if (c == '/' && !key.empty() && key.back() == '/') continue;
