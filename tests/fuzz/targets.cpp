@@ -40,11 +40,12 @@ bool HasDuplicateCodePoints(std::string_view bytes) {
 void Cp932RoundTrip(const std::uint8_t* data, std::size_t size) {
   static Cp932Codec codec;
   const std::string_view bytes = AsText(data, size);
-  const std::string text = codec.Decode(bytes);
-  const std::string again = codec.Encode(text);
-  Require(codec.Decode(again) == text, "a decoded text survives encoding");
-  Require(HasDuplicateCodePoints(bytes) || again == bytes, "bytes survive decoding");
+  const std::string again = codec.Encode(codec.Decode(bytes));
   Require(codec.Encode(bytes).size() <= bytes.size(), "encoding never grows a text");
+  // Those rows come back as their twin byte pairs, which may then pair up differently with a
+  // stray byte before them; every other input must come back byte for byte.
+  if (HasDuplicateCodePoints(bytes)) return;
+  Require(again == bytes, "bytes survive decoding and encoding");
 }
 
 void ThreadIndex(const std::uint8_t* data, std::size_t size) {
