@@ -115,6 +115,10 @@ void MainWindow::BuildControls() {
   txtKatju_ = findChild<QLineEdit*>("txtKatju");
   txtLive_ = findChild<QLineEdit*>("txtLive");
   connect(cmdStart_, &QPushButton::clicked, this, &MainWindow::cmdStart_Click);
+  // What the user types into the log during a run stays, as it would outside one.
+  connect(txtState_, &QPlainTextEdit::textChanged, this, [this] {
+    if (running_ && !showing_log_) TakeLogFromBox();
+  });
   connect(findChild<QPushButton*>("cmdKatju"), &QPushButton::clicked, this,
           &MainWindow::cmdKatju_Click);
   connect(findChild<QPushButton*>("cmdLive"), &QPushButton::clicked, this,
@@ -138,7 +142,14 @@ void MainWindow::ChooseFolderInto(QLineEdit* box) {
   box->setText(FolderBoxText(chosen));
 }
 
-void MainWindow::cmdStart_Click() { RunConversion(*this, fs_, codec_); }
+void MainWindow::cmdStart_Click() {
+  TakeLogFromBox();
+  since_events_.invalidate();
+  running_ = true;
+  RunConversion(*this, fs_, codec_);
+  running_ = false;
+  ShowLog();
+}
 
 std::string MainWindow::KatjuFolder() { return txtKatju_->text().toStdString(); }
 
@@ -159,27 +170,38 @@ int MainWindow::CheckValue(Choice choice) {
 void MainWindow::DisableStart() { cmdStart_->setEnabled(false); }
 
 void MainWindow::AddText(const std::string& line) {
-  // A cursor of its own appends at the end, wherever the user's caret or selection is.
-  QTextCursor end(txtState_->document());
-  end.movePosition(QTextCursor::End);
-  end.insertText(FromCrLf(QString::fromStdString(line) + "\r\n"));
-
-  const QString log = ToCrLf(txtState_->toPlainText());
+  if (!running_) TakeLogFromBox();
+  log_ += QString::fromStdString(line);
+  log_ += QStringLiteral("\r\n");
   const std::size_t cut =
-      LogCut(std::u16string_view(reinterpret_cast<const char16_t*>(log.utf16()), log.size()));
-  if (cut > 0) txtState_->setPlainText(FromCrLf(log.mid(static_cast<qsizetype>(cut))));
+      LogCut(std::u16string_view(reinterpret_cast<const char16_t*>(log_.utf16()), log_.size()));
+  if (cut > 0) log_.remove(0, static_cast<qsizetype>(cut));
+  if (!running_) ShowLog();
+}
 
+void MainWindow::TakeLogFromBox() { log_ = ToCrLf(txtState_->toPlainText()); }
+
+void MainWindow::ShowLog() {
+  showing_log_ = true;
+  txtState_->setPlainText(FromCrLf(log_));
+  showing_log_ = false;
   // The caret follows the newest line, so that the box shows it.
-  QTextCursor caret = txtState_->textCursor();
-  caret.movePosition(QTextCursor::End);
-  txtState_->setTextCursor(caret);
+  txtState_->moveCursor(QTextCursor::End);
   txtState_->ensureCursorVisible();
 }
 
 void MainWindow::ShowMessage(const std::string& text) {
+  if (running_) ShowLog();
   dialogs_.ShowMessage(this, FromCrLf(QString::fromStdString(text)));
 }
 
-void MainWindow::ProcessEvents() { QCoreApplication::processEvents(); }
+void MainWindow::ProcessEvents() {
+  // Each time the events go through, the log is laid out anew: 25 times a second keeps the
+  // window responsive and the progress visible without slowing a search of many small folders.
+  if (since_events_.isValid() && since_events_.elapsed() < 40) return;
+  ShowLog();
+  QCoreApplication::processEvents();
+  since_events_.start();
+}
 
 }  // namespace mirelda::qt

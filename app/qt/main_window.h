@@ -1,6 +1,8 @@
 // frmMain: the Linux window over the conversion run.
 #pragma once
 
+#include <QElapsedTimer>
+#include <QString>
 #include <QWidget>
 #include <string>
 
@@ -45,6 +47,8 @@ class MainWindow final : public QWidget, public Frontend {
  private:
   void BuildControls();
   void ChooseFolderInto(QLineEdit* box);
+  void ShowLog();
+  void TakeLogFromBox();
 
   Dialogs& dialogs_;
   FileSystem& fs_;
@@ -53,6 +57,15 @@ class MainWindow final : public QWidget, public Frontend {
   QPlainTextEdit* txtState_ = nullptr;
   QLineEdit* txtKatju_ = nullptr;
   QLineEdit* txtLive_ = nullptr;
+
+  // The log as the run writes it, every line end CR LF, bounded. While a run goes on the box
+  // shows it only when the window takes events (and at the end): laying out every line as it
+  // comes would cost more than the conversion itself, and most lines are cut before anyone
+  // could see them. Outside a run, and after the user has typed, the box is what counts.
+  QString log_;
+  bool running_ = false;
+  bool showing_log_ = false;
+  QElapsedTimer since_events_;  // since the run last let the window's events through
 };
 
 /// The log font: the Windows face first, then the Japanese monospace faces of Linux desktops,

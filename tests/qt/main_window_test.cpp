@@ -193,6 +193,22 @@ class MainWindowTest : public QObject {
     QCOMPARE(rig.Read("live/namelist.txt"), rig.Sjis("名無しさん\r\n"));
   }
 
+  void aLongRunShowsTheBoundedEndOfItsLogBeforeTheClosingMessage() {
+    Rig rig;
+    rig.Point(true, true);
+    for (int i = 0; i < 300; ++i) rig.Write(QString("katju/log/h/b/%1.idx").arg(i, 40, 10, QChar('0')), "bad");
+    rig.TickOnly({Choice::kAllIdx});
+    auto* log = rig.Get<QPlainTextEdit>("txtState");
+    QString shown_at_message;
+    rig.dialogs.on_message = [&] { shown_at_message = log->toPlainText(); };
+    rig.Start();
+    const QString text = log->toPlainText();
+    QCOMPARE(shown_at_message, text);
+    QVERIFY(text.endsWith(u"すべてのidxを変換完了\nすべて変換完了\n"_qs));
+    QVERIFY(text.size() + text.count('\n') <= 10000);  // line ends count as CR LF
+    QVERIFY(text.size() + text.count('\n') > 9000);
+  }
+
   void eventsAreLetThroughOnlyByTheFileSearch() {
     for (const Choice ticked : {Choice::kFav, Choice::kFtd}) {
       Rig rig;
