@@ -41,8 +41,10 @@ std::string TempDir::Path(const std::string& relative) const {
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
   // Folder by folder: create_directories gives up on very deep trees.
+  // Without throwing: on Windows the first prefix is a drive ("C:"), which cannot be created.
+  std::error_code ignored;
   for (size_t sep = path.find(kSep, 1); sep != std::string::npos; sep = path.find(kSep, sep + 1)) {
-    fs::create_directory(path.substr(0, sep));
+    fs::create_directory(path.substr(0, sep), ignored);
   }
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
