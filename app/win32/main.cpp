@@ -1,0 +1,31 @@
+// mirelda: the Windows window.
+// windows.h must come before the headers that extend it.
+// clang-format off
+#include "util/win32/win32_api.h"
+#include <commctrl.h>
+#include <objbase.h>
+// clang-format on
+
+#include "app/win32/dialogs.h"
+#include "app/win32/main_window.h"
+#include "app/win32/resource.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+  // The folder picker is a shell object and needs a single-threaded apartment.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  const auto icon = static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDI_MIRELDA), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+  mirelda::win32::SystemDialogs dialogs;
+  mirelda::Cp932Codec codec;
+  const auto fs = mirelda::MakeNativeFileSystem();
+  mirelda::win32::MainWindow frmMain(dialogs, *fs, codec);
+  if (!frmMain.Create(instance, icon)) return 1;
+  frmMain.Form_Load();
+  frmMain.Show(show_command);
+  const int status = mirelda::win32::RunMessageLoop(frmMain);
+  CoUninitialize();
+  return status;
+}
