@@ -26,8 +26,12 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
+  // Windows will not delete a read-only file, and tests make some.
   std::error_code ignored;
-  fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ignored);
+  for (auto it = fs::recursive_directory_iterator(root_, ignored);
+       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+  }
   fs::remove_all(root_, ignored);
 }
 
@@ -95,9 +99,9 @@ std::error_code FaultyFileSystem::ListFolder(const std::string& path, FolderEntr
   if (fail_list(path)) return std::make_error_code(std::errc::permission_denied);
   return real_->ListFolder(path, entries);
 }
-std::error_code FaultyFileSystem::ReplaceFile(const std::string& path, std::string_view bytes) {
+std::error_code FaultyFileSystem::ReplaceWhole(const std::string& path, std::string_view bytes) {
   if (fail_write(path)) return std::make_error_code(std::errc::no_space_on_device);
-  return real_->ReplaceFile(path, bytes);
+  return real_->ReplaceWhole(path, bytes);
 }
 bool FaultyFileSystem::IsSameFolder(const std::string& a, const std::string& b) {
   return real_->IsSameFolder(a, b);

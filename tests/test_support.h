@@ -55,7 +55,7 @@ class FaultyFileSystem : public FileSystem {
   bool IsFolder(const std::string& path) override;
   std::error_code MakeFolder(const std::string& path) override;
   std::error_code ListFolder(const std::string& path, FolderEntries& entries) override;
-  std::error_code ReplaceFile(const std::string& path, std::string_view bytes) override;
+  std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) override;
   bool IsSameFolder(const std::string& a, const std::string& b) override;
 
  private:

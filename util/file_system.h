@@ -42,7 +42,7 @@ class FileSystem {
 
   /// Replaces the file's whole content in one step: a failure at any point leaves the old file
   /// whole and no stray file behind. A read-only file is not replaced. The folder must exist.
-  virtual std::error_code ReplaceFile(const std::string& path, std::string_view bytes) = 0;
+  virtual std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) = 0;
 
   /// True when both paths name the same existing folder.
   virtual bool IsSameFolder(const std::string& a, const std::string& b) = 0;

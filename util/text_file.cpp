@@ -29,7 +29,7 @@ bool TextFiles::WriteTextFile(const std::string& path, std::string_view text) {
 }
 
 bool TextFiles::WriteFileBytes(const std::string& path, std::string_view bytes) {
-  return !fs_.ReplaceFile(path, bytes);
+  return !fs_.ReplaceWhole(path, bytes);
 }
 
 bool TextFiles::FileExists(const std::string& path) {

@@ -2,13 +2,13 @@
 // ANSI code page arrives whole, and UTF-8 output that a console shows as Japanese.
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/cli/console.h"
 #include "util/win32/wide.h"
-#include "util/win32/win32_api.h"
 
 namespace mirelda::cli {
 namespace {

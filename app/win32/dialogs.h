@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "util/win32/win32_api.h"
+#include <windows.h>
 
 namespace mirelda::win32 {
 

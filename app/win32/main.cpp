@@ -1,7 +1,7 @@
 // mirelda: the Windows window.
 // windows.h must come before the headers that extend it.
 // clang-format off
-#include "util/win32/win32_api.h"
+#include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 // clang-format on

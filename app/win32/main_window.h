@@ -5,12 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include <windows.h>
+
 #include "app/form_layout.h"
 #include "app/frontend.h"
 #include "app/win32/dialogs.h"
 #include "util/cp932.h"
 #include "util/file_system.h"
-#include "util/win32/win32_api.h"
 
 namespace mirelda::win32 {
 

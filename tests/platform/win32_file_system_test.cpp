@@ -1,13 +1,13 @@
 // What only the Win32 half of the file system can show: share modes, file attributes and names
 // outside the ANSI code page.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 
 #include "tests/test_support.h"
 #include "util/file_system.h"
 #include "util/win32/wide.h"
-#include "util/win32/win32_api.h"
 
 namespace mirelda {
 namespace {
@@ -54,9 +54,9 @@ TEST(Win32FileSystemTest, AReadOnlyOrBusyFileIsNotReplacedAndNoTemporaryIsLeft) 
   WriteBytes(locked, "old");
   WriteBytes(busy, "old");
   SetFileAttributesW(Widen(locked).c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_TRUE(fs->ReplaceFile(locked, "new"));
+  EXPECT_TRUE(fs->ReplaceWhole(locked, "new"));
   const HANDLE held = HoldOpen(busy, 0);
-  EXPECT_TRUE(fs->ReplaceFile(busy, "new"));
+  EXPECT_TRUE(fs->ReplaceWhole(busy, "new"));
   CloseHandle(held);
   EXPECT_EQ(ReadBytes(busy), "old");
   SetFileAttributesW(Widen(locked).c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -66,7 +66,7 @@ TEST(Win32FileSystemTest, AReadOnlyOrBusyFileIsNotReplacedAndNoTemporaryIsLeft) 
   EXPECT_EQ(Sorted(entries.files), (std::vector<std::string>{"busy.txt", "locked.txt"}));
   // A file that is free is replaced, keeping its hidden mark.
   SetFileAttributesW(Widen(busy).c_str(), FILE_ATTRIBUTE_HIDDEN);
-  EXPECT_FALSE(fs->ReplaceFile(busy, "new"));
+  EXPECT_FALSE(fs->ReplaceWhole(busy, "new"));
   EXPECT_EQ(ReadBytes(busy), "new");
   EXPECT_NE(GetFileAttributesW(Widen(busy).c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
 }
@@ -101,7 +101,7 @@ TEST(Win32FileSystemTest, NamesOutsideTheAnsiCodePageKeepTheirCharacters) {
   EXPECT_EQ(fs->MakeFolder(folder), std::errc::file_exists);
   EXPECT_TRUE(fs->IsFolder(folder));
   const std::string file = folder + "\\板😀.txt";
-  ASSERT_FALSE(fs->ReplaceFile(file, "x"));
+  ASSERT_FALSE(fs->ReplaceWhole(file, "x"));
   std::string bytes;
   EXPECT_EQ(fs->ReadWhole(file, bytes), 1);
   FolderEntries entries;
@@ -116,7 +116,7 @@ TEST(Win32FileSystemTest, NamesIgnoreCaseNatively) {
   const auto fs = MakeNativeFileSystem();
   WriteBytes(dir.Path("Log/Host/1.IDX"), "old");
   EXPECT_TRUE(fs->IsSameFolder(dir.Path("Log"), dir.Path("LOG/host/..")));
-  EXPECT_FALSE(fs->ReplaceFile(dir.Path("log/host/1.idx"), "new"));
+  EXPECT_FALSE(fs->ReplaceWhole(dir.Path("log/host/1.idx"), "new"));
   FolderEntries entries;
   ASSERT_FALSE(fs->ListFolder(dir.Path("LOG/HOST"), entries));
   EXPECT_EQ(entries.files, std::vector<std::string>{"1.IDX"});  // replaced, not doubled

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "util/utf8.h"
+
 namespace mirelda {
 
 struct Cp932Codec::Impl {
@@ -21,32 +23,6 @@ iconv_t OpenConverter(const char* to, const char* from) {
     throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
   }
   return cd;
-}
-
-// Appends the three UTF-8 bytes of the character that stands for a byte that is not CP932.
-void AppendRawByte(std::string& out, unsigned char byte) {
-  const char32_t cp = kRawByteBase + (byte - 0x80);
-  out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-  out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-  out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-}
-
-// Length of a well-formed UTF-8 sequence at the start of `s` and its code point; 0 when none.
-size_t DecodeUtf8(std::string_view s, char32_t& cp) {
-  const auto b = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
-  const auto tail = [&](size_t i) { return i < s.size() && (b(i) & 0xC0) == 0x80; };
-  if (s.empty()) return 0;
-  if (b(0) < 0x80) return cp = b(0), 1;
-  if (b(0) >= 0xC2 && b(0) < 0xE0 && tail(1)) return cp = ((b(0) & 0x1F) << 6) | (b(1) & 0x3F), 2;
-  if (b(0) >= 0xE0 && b(0) < 0xF0 && tail(1) && tail(2)) {
-    cp = ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
-    return cp >= 0x800 ? 3 : 0;
-  }
-  if (b(0) >= 0xF0 && b(0) < 0xF5 && tail(1) && tail(2) && tail(3)) {
-    cp = ((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) | (b(3) & 0x3F);
-    return cp >= 0x10000 ? 4 : 0;
-  }
-  return 0;
 }
 
 // Runs iconv over the whole input; `on_stuck` is called at each position that iconv rejects,
@@ -102,11 +78,7 @@ std::string Cp932Codec::Decode(std::string_view bytes) {
   return Convert(impl_->decoder, bytes, bytes.size() * 3,
                  [](std::string_view rest, std::string& out) {
                    const auto byte = static_cast<unsigned char>(rest[0]);
-                   if (byte < 0x80) {
-                     out.push_back(static_cast<char>(byte));
-                   } else {
-                     AppendRawByte(out, byte);
-                   }
+                   AppendUtf8(out, byte < 0x80 ? byte : kRawByteBase + (byte - 0x80));
                    return size_t{1};
                  });
 }

@@ -143,7 +143,7 @@ class PosixFileSystem final : public FileSystem {
     return status;
   }
 
-  std::error_code ReplaceFile(const std::string& path, std::string_view bytes) override {
+  std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) override {
     if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
     const std::string target = Resolve(path);
     mode_t mode = 0666 & ~umask_;

@@ -2,9 +2,10 @@
 // read-only opens, and replacing writes through a temporary file in the same folder.
 #include "util/file_system.h"
 
+#include <windows.h>
+
 #include "util/path.h"
 #include "util/win32/wide.h"
-#include "util/win32/win32_api.h"
 
 namespace mirelda {
 namespace {
@@ -164,7 +165,7 @@ class Win32FileSystem final : public FileSystem {
     return error == ERROR_NO_MORE_FILES ? std::error_code{} : ToErrorCode(error);
   }
 
-  std::error_code ReplaceFile(const std::string& path, std::string_view bytes) override {
+  std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) override {
     if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
     const std::wstring target = Widen(path);
     const DWORD old_attributes = GetFileAttributesW(target.c_str());

@@ -1,7 +1,7 @@
 // UTF-8 texts to and from the UTF-16 of the Win32 API.
 #include "util/win32/wide.h"
 
-#include "util/win32/win32_api.h"
+#include <windows.h>
 
 namespace mirelda {
 
