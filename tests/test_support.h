@@ -31,7 +31,7 @@ class TempDir {
 void WriteBytes(const std::string& path, const std::string& bytes);
 /// The file's bytes; "<missing>" when it cannot be read.
 std::string ReadBytes(const std::string& path);
-/// Every file under `folder`, by relative path with '/', with its bytes.
+/// Every file under `folder`, by relative path with '/', with its bytes (its size from 1 MiB on).
 std::map<std::string, std::string> Snapshot(const std::string& folder);
 
 /// A Katjusha thread index line of 18 fields: flag in field 1, title 3, host 4, board 5, key 6.
