@@ -7,10 +7,10 @@
 
 namespace mirelda {
 
-void AllIdx(Context& cx, const std::string& spec) {
+void AllIdx(Context& cx, const std::string& search) {
   cx.AddText("すべてのidxを変換します");
   std::vector<std::string> paths;
-  if (FindFiles(cx.files().fs(), cx, spec, true, paths)) {
+  if (FindFiles(cx.files().fs(), cx, search, true, paths)) {
     const std::string katju = cx.KatjuFolder();
     const std::string live = cx.LiveFolder();
     for (const std::string& path : paths) {

@@ -7,9 +7,9 @@
 
 namespace mirelda {
 
-/// Converts every thread index that matches `spec` (the Katjusha folder followed by
+/// Converts every thread index that matches `search` (the Katjusha folder followed by
 /// "log", the separator and "*.idx") at any depth, to the same relative path under the Live2ch
 /// folder.
-void AllIdx(Context& cx, const std::string& spec);
+void AllIdx(Context& cx, const std::string& search);
 
 }  // namespace mirelda

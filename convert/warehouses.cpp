@@ -9,10 +9,10 @@
 
 namespace mirelda {
 
-void FtdCnv(Context& cx, const std::string& spec) {
+void FtdCnv(Context& cx, const std::string& search) {
   cx.AddText("スレッド倉庫を変換します");
   std::vector<std::string> paths;
-  if (!FindFiles(cx.files().fs(), cx, spec, false, paths)) return;
+  if (!FindFiles(cx.files().fs(), cx, search, false, paths)) return;
   for (const std::string& path : paths) {
     const std::string file = GetFileNamePart(path);
     const std::string lower = ToLowerAscii(file);

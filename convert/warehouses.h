@@ -7,9 +7,9 @@
 
 namespace mirelda {
 
-/// Finds the warehouse lists that match `spec` (the Katjusha folder followed by "*.idx"),
+/// Finds the warehouse lists that match `search` (the Katjusha folder followed by "*.idx"),
 /// leaving out favorite.idx and favboard.idx, and converts each.
-void FtdCnv(Context& cx, const std::string& spec);
+void FtdCnv(Context& cx, const std::string& search);
 
 /// Converts the warehouse `name` whose list is the file at `list_path`.
 void FtdConv(Context& cx, const std::string& name, const std::string& list_path);

@@ -143,8 +143,8 @@ TEST_F(ConverterTest, AllIndexesMirrorTheLogTree) {
   Katju("log/top.idx", KatjuIndex("t", "t", "t"));
   Katju("log/h/b/bad.idx", "too\tfew");
   Live("log/h/b/only-live.idx", "kept");
-  const std::string spec = ui_.katju + "log" + kSep + "*.idx";
-  AllIdx(cx_, spec);
+  const std::string search = ui_.katju + "log" + kSep + "*.idx";
+  AllIdx(cx_, search);
   const std::string bad = dir_.Path("k/log/h/b/bad.idx");
   EXPECT_EQ(ui_.lines, (Lines{"すべてのidxを変換します", bad + "は、なんか変です",
                               "すべてのidxを変換完了"}));

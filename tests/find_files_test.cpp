@@ -24,9 +24,9 @@ class Recorder : public SearchListener {
 
 class FindFilesTest : public ::testing::Test {
  protected:
-  std::vector<std::string> Find(const std::string& spec, bool recurse, bool expect = true) {
+  std::vector<std::string> Find(const std::string& search, bool recurse, bool expect = true) {
     std::vector<std::string> paths;
-    EXPECT_EQ(FindFiles(*fs_, listener_, spec, recurse, paths), expect);
+    EXPECT_EQ(FindFiles(*fs_, listener_, search, recurse, paths), expect);
     for (auto& path : paths) path = path.substr(dir_.Path().size());
     return paths;
   }

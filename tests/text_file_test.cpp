@@ -36,14 +36,6 @@ TEST_F(TextFileTest, ReadFileBytesTellsMissingFromEmpty) {
   EXPECT_EQ(files_.ReadTextFile(dir_.Path("")), "");  // a folder is not a file
 }
 
-TEST_F(TextFileTest, FilesOfTwoGibibytesReadAsUnreadable) {
-  WriteBytes(dir_.Path("huge"), "x");
-  fs::resize_file(dir_.Path("huge"), std::uintmax_t{1} << 31);  // sparse
-  std::string bytes;
-  EXPECT_EQ(files_.ReadFileBytes(dir_.Path("huge"), bytes), -1);
-  EXPECT_TRUE(bytes.empty());
-}
-
 TEST_F(TextFileTest, WriteTextFileReplacesTheWholeFileInCodePage932) {
   WriteBytes(dir_.Path("a.txt"), "a much longer old content\r\n");
   EXPECT_TRUE(files_.WriteTextFile(dir_.Path("a.txt"), "板"));

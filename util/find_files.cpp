@@ -15,16 +15,16 @@ void SortForListing(std::vector<std::string>& names) {
 
 }  // namespace
 
-bool FindFiles(FileSystem& fs, SearchListener& listener, const std::string& spec, bool recurse,
+bool FindFiles(FileSystem& fs, SearchListener& listener, const std::string& search, bool recurse,
                std::vector<std::string>& paths) {
-  const auto last = spec.rfind(kSep);
+  const auto last = search.rfind(kSep);
   if (last == std::string::npos) return false;
-  std::string pattern = spec.substr(last + 1);
+  std::string pattern = search.substr(last + 1);
   if (pattern.empty()) pattern = "*.*";
 
   // Folders still to search, deepest last; an explicit stack keeps very deep trees off the
   // call stack. Each folder's subfolders are pushed in reverse so they come off in order.
-  const std::string top = spec.substr(0, last + 1);
+  const std::string top = search.substr(0, last + 1);
   std::vector<std::string> pending{top};
   while (!pending.empty()) {
     const std::string folder = std::move(pending.back());

@@ -18,13 +18,13 @@ class SearchListener {
   virtual void CannotList(const std::string& folder) = 0;
 };
 
-/// Appends to `paths` the full path of every file in the folder part of `spec` (up to and
+/// Appends to `paths` the full path of every file in the folder part of `search` (up to and
 /// including its last separator) whose name matches the pattern after it ("" means "*.*"), in
 /// listing order; with `recurse`, then those of each subfolder, depth first, never through links
-/// to folders. A folder that cannot be listed is reported and skipped. Returns false when `spec`
+/// to folders. A folder that cannot be listed is reported and skipped. Returns false when `search`
 /// holds no separator, or with `recurse` when the top folder does not exist.
 /// ("/k/*.idx", false) => {"/k/a.idx", "/k/B.IDX"}.
-bool FindFiles(FileSystem& fs, SearchListener& listener, const std::string& spec, bool recurse,
+bool FindFiles(FileSystem& fs, SearchListener& listener, const std::string& search, bool recurse,
                std::vector<std::string>& paths);
 
 }  // namespace mirelda
