@@ -59,9 +59,7 @@ std::string KatjuIdx2LiveIdx(std::string_view katju_index) {
   return line;
 }
 
-std::string BadIndexLine(std::string_view path) {
-  return std::string(path) + "は、なんか変です";
-}
+std::string BadIndexLine(std::string_view path) { return std::string(path) + "は、なんか変です"; }
 
 bool ConvertThreadIndex(Context& cx, const std::string& from, const std::string& to) {
   // The conversion looks only at TAB, CR and LF, which code page 932 never uses inside a

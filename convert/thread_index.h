@@ -14,7 +14,8 @@ namespace mirelda {
 /// Works alike on UTF-8 text and on the CP932 bytes of the file.
 std::string KatjuIdx2LiveIdx(std::string_view katju_index);
 
-/// The log line for a thread index that did not convert. "a\b\1.idx" => "a\b\1.idxは、なんか変です".
+/// The log line for a thread index that did not convert. "a\b\1.idx" =>
+/// "a\b\1.idxは、なんか変です".
 std::string BadIndexLine(std::string_view path);
 
 /// Reads the Katjusha index at `from` and writes its Live2ch line to `to`, making the folder

@@ -52,9 +52,12 @@ class CliTest : public ::testing::Test {
 };
 
 TEST_F(CliTest, UsageErrorsDoNothing) {
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {}, {"only-one"}, {"a", "b", "c"}, {"--kinds", "fav,bogus", "a", "b"}, {"--frobnicate"},
-           {"--kinds"}}) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{},
+                                                                {"only-one"},
+                                                                {"a", "b", "c"},
+                                                                {"--kinds", "fav,bogus", "a", "b"},
+                                                                {"--frobnicate"},
+                                                                {"--kinds"}}) {
     EXPECT_EQ(Cli(args), 2);
     EXPECT_NE(Err().find("usage: mirelda-cli"), std::string::npos);
     EXPECT_EQ(Out(), "");
@@ -77,16 +80,18 @@ TEST_F(CliTest, MissingProgramExitsOneWithTheMessage) {
 TEST_F(CliTest, ConvertsEveryKindAndLeavesKatjushaUntouched) {
   MakeSample();
   const auto katju_before = test::Snapshot(dir_.Path("k"));
-  EXPECT_EQ(Cli({"--kinds", "allidx,fav,brd,ftd,namemail,myboard", dir_.Path("k"), dir_.Path("l")}), 0);
+  EXPECT_EQ(Cli({"--kinds", "allidx,fav,brd,ftd,namemail,myboard", dir_.Path("k"), dir_.Path("l")}),
+            0);
   EXPECT_EQ(test::Snapshot(dir_.Path("k")), katju_before);
   const std::string bad = dir_.Path("k/log/h/b/3.idx");
-  EXPECT_EQ(Out(),
-            "各変換作業を開始します\nお気に入りを変換します\n2件ありました\nh\\b\\3.idxは、なんか変です\n"
-            "お気に入り変換完了\n板ボタンを変換します\n1件ありました\n板ボタン変換完了\n"
-            "スレッド倉庫を変換します\nスレッド倉庫「stock」を変換します\n1件ありました\n"
-            "スレッド倉庫「stock」変換完了\nother.brdをmyboard.brdに変換します\n1件ありました\n"
-            "other.brdをmyboard.brdに変換完了\nすべてのidxを変換します\n" + bad +
-            "は、なんか変です\nすべてのidxを変換完了\nすべて変換完了\n");
+  EXPECT_EQ(
+      Out(),
+      "各変換作業を開始します\nお気に入りを変換します\n2件ありました\nh\\b\\3.idxは、なんか変です\n"
+      "お気に入り変換完了\n板ボタンを変換します\n1件ありました\n板ボタン変換完了\n"
+      "スレッド倉庫を変換します\nスレッド倉庫「stock」を変換します\n1件ありました\n"
+      "スレッド倉庫「stock」変換完了\nother.brdをmyboard.brdに変換します\n1件ありました\n"
+      "other.brdをmyboard.brdに変換完了\nすべてのidxを変換します\n" +
+          bad + "は、なんか変です\nすべてのidxを変換完了\nすべて変換完了\n");
   EXPECT_EQ(Err(), "すべて変換終了\n");
   EXPECT_EQ(test::Snapshot(dir_.Path("l")),
             (std::map<std::string, std::string>{

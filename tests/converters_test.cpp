@@ -57,10 +57,11 @@ TEST_F(ConverterTest, FavouritesConvertEveryUsableEntryAndKeepTheirPlaces) {
   Index("h", "b", "3");
   Katju("favorite.idx", "h\\b\\1.idx\r\nh\\b\\2.idx\r\n\r\n..\\..\\x\\1.idx\r\nh\\b\\3.idx");
   FavCnv(cx_);
-  EXPECT_EQ(ui_.lines, (Lines{"お気に入りを変換します", "5件ありました", "h\\b\\2.idxは、なんか変です",
-                              "は、なんか変です", "..\\..\\x\\1.idxは、なんか変です",
-                              "お気に入り変換完了"}));
-  EXPECT_EQ(Live("favorite.ftd"), Url("h", "b", "1") + "\r\n\r\n\r\n\r\n" + Url("h", "b", "3") + "\r\n");
+  EXPECT_EQ(ui_.lines,
+            (Lines{"お気に入りを変換します", "5件ありました", "h\\b\\2.idxは、なんか変です",
+                   "は、なんか変です", "..\\..\\x\\1.idxは、なんか変です", "お気に入り変換完了"}));
+  EXPECT_EQ(Live("favorite.ftd"),
+            Url("h", "b", "1") + "\r\n\r\n\r\n\r\n" + Url("h", "b", "3") + "\r\n");
   EXPECT_EQ(Live("log/h/b/1.idx"), Sjis(LiveIndex("h", "b", "1")));
   EXPECT_EQ(Live("log/h/b/2.idx"), "<missing>");
   EXPECT_EQ(cx_.failures(), 0);
@@ -105,7 +106,8 @@ TEST_F(ConverterTest, BoardButtonsAndMyBoardsKeepEveryRecord) {
 }
 
 TEST_F(ConverterTest, NameAndMailListsAreCopiedOnlyWhenKatjushaHasThem) {
-  WriteBytes(dir_.Path("k/namelist.txt"), "\x96\xBC\x96\xB3\x82\xB5\x80\r\n");  // 名無し + a stray byte
+  WriteBytes(dir_.Path("k/namelist.txt"),
+             "\x96\xBC\x96\xB3\x82\xB5\x80\r\n");  // 名無し + a stray byte
   Live("maillist.txt", "sage\r\n");
   NameMailCnv(cx_);
   EXPECT_EQ(Live("namelist.txt"), "\x96\xBC\x96\xB3\x82\xB5\x80\r\n");
@@ -146,8 +148,8 @@ TEST_F(ConverterTest, AllIndexesMirrorTheLogTree) {
   const std::string search = ui_.katju + "log" + kSep + "*.idx";
   AllIdx(cx_, search);
   const std::string bad = dir_.Path("k/log/h/b/bad.idx");
-  EXPECT_EQ(ui_.lines, (Lines{"すべてのidxを変換します", bad + "は、なんか変です",
-                              "すべてのidxを変換完了"}));
+  EXPECT_EQ(ui_.lines,
+            (Lines{"すべてのidxを変換します", bad + "は、なんか変です", "すべてのidxを変換完了"}));
   EXPECT_EQ(Live("log/top.idx"), Sjis(LiveIndex("t", "t", "t")));
   EXPECT_EQ(Live("log/h/b/1.idx"), Sjis(LiveIndex("h", "b", "1")));
   EXPECT_EQ(Live("log/h/k/2.idx"), Sjis(LiveIndex("h", "k", "2")));
@@ -168,8 +170,9 @@ TEST_F(ConverterTest, FailedWritesAreLoggedCountedAndLeaveOldFilesWhole) {
   WriteBytes(dir_.Path("l/log"), "a file where a folder should be");
   FavCnv(cx_);
   const std::string index = dir_.Path("l/log/h/b/1.idx");
-  EXPECT_EQ(ui_.lines, (Lines{"お気に入りを変換します", "1件ありました", index + "に書き込めませんでした",
-                              ui_.live + "favorite.ftdに書き込めませんでした", "お気に入り変換完了"}));
+  EXPECT_EQ(ui_.lines,
+            (Lines{"お気に入りを変換します", "1件ありました", index + "に書き込めませんでした",
+                   ui_.live + "favorite.ftdに書き込めませんでした", "お気に入り変換完了"}));
   EXPECT_EQ(Live("favorite.ftd"), "old");
   EXPECT_EQ(cx_.failures(), 2);
 }

@@ -1,7 +1,7 @@
 // The code page 932 codec: Windows' mapping, and losslessness for bytes that are not CP932.
-#include <gtest/gtest.h>
-
 #include "util/cp932.h"
+
+#include <gtest/gtest.h>
 
 namespace mirelda {
 namespace {

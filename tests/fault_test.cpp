@@ -77,8 +77,8 @@ TEST_F(FaultTest, UnwritableAndUnlistableFoldersAreLoggedAndTheRestConverts) {
 #ifndef _WIN32
 TEST_F(FaultTest, NamesAndContentsThatAreNotCp932PassThroughUnchanged) {
   const std::string board = "\x94\xC2\xFF";  // Shift-JIS bytes and a stray byte as a folder name
-  const std::string index = "0\t0\t2\t\x81\x60\x80\x81\t" + board + "\t" + board + "\t1" +
-                            std::string(11, '\t') + "\r\n";
+  const std::string index =
+      "0\t0\t2\t\x81\x60\x80\x81\t" + board + "\t" + board + "\t1" + std::string(11, '\t') + "\r\n";
   WriteBytes(dir_.Path("k/log/" + board + "/" + board + "/1.idx"), index);
   EXPECT_EQ(RunChecked(fs_), RunOutcome::kCompleted);
   const std::string live = ReadBytes(dir_.Path("l/log/" + board + "/" + board + "/1.idx"));

@@ -40,7 +40,8 @@ TEST_F(FindFilesTest, ListsMatchingFilesOfOneFolderInListingOrder) {
   for (const char* name : {"B.IDX", "a.idx", ".h.idx", "c.txt", "noext", "d.idx/x"}) {
     WriteBytes(dir_.Path(name), "");
   }
-  EXPECT_EQ(Find(dir_.Path("*.idx"), false), (std::vector<std::string>{".h.idx", "a.idx", "B.IDX"}));
+  EXPECT_EQ(Find(dir_.Path("*.idx"), false),
+            (std::vector<std::string>{".h.idx", "a.idx", "B.IDX"}));
   EXPECT_EQ(Find(dir_.Path(), false).size(), 5u);  // an empty pattern is every file
   EXPECT_EQ(listener_.listings, 2);
 }

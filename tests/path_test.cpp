@@ -1,9 +1,9 @@
 // Path texts: splitting, joining stored paths, patterns, listing order, API buffers.
+#include "util/path.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "util/path.h"
 
 namespace mirelda {
 namespace {
@@ -16,7 +16,8 @@ std::string P(std::string text) {  // a path written with '/' in the platform's 
 }
 
 TEST(PathTest, FolderAndFileNamePartsSplitAtTheLastSeparator) {
-  for (const std::string path : {"/a/b.txt", "/a/", "/", "b.txt", "//srv/share/f.txt", "a//b", ""}) {
+  for (const std::string path :
+       {"/a/b.txt", "/a/", "/", "b.txt", "//srv/share/f.txt", "a//b", ""}) {
     EXPECT_EQ(GetFolderPart(P(path)) + GetFileNamePart(P(path)), P(path));
     EXPECT_EQ(GetFolderPart(GetFolderPart(P(path))), GetFolderPart(P(path)));
   }

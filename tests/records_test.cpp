@@ -73,9 +73,9 @@ TEST(FavouriteTest, BuildsThreadUrlsFromPaths) {
 TEST(FavouriteTest, RejectsPathsThatFormNoUrlOrLeaveTheLogFolder) {
   EXPECT_TRUE(IsUsableFavouritePath("h\\b\\1.idx"));
   EXPECT_TRUE(IsUsableFavouritePath("h\\b\\1.idx\\more"));
-  for (const char* bad : {"", "h\\1.idx", "h\\b\\1", "\\h\\b\\1.idx", "/h\\b\\1.idx",
-                          "C:\\h\\1.idx", "h\\..\\1.idx", "h\\b\\..", "..\\b\\1.idx",
-                          "h/../..\\b\\1.idx", "h\\.\\1.idx"}) {
+  for (const char* bad :
+       {"", "h\\1.idx", "h\\b\\1", "\\h\\b\\1.idx", "/h\\b\\1.idx", "C:\\h\\1.idx", "h\\..\\1.idx",
+        "h\\b\\..", "..\\b\\1.idx", "h/../..\\b\\1.idx", "h\\.\\1.idx"}) {
     EXPECT_FALSE(IsUsableFavouritePath(bad)) << bad;
   }
 }

@@ -68,11 +68,11 @@ TEST_F(RunTest, NothingTickedStillCompletes) {
 TEST_F(RunTest, ConvertersRunInTheirFixedOrder) {
   ui_.ticks.assign(6, 1);
   EXPECT_EQ(Run(), RunOutcome::kCompleted);
-  EXPECT_EQ(ui_.lines, (Lines{"各変換作業を開始します", "お気に入りを変換します",
-                              "お気に入りファイルが変です", "板ボタンを変換します",
-                              "板ボタンファイルが変です", "スレッド倉庫を変換します",
-                              "other.brdをmyboard.brdに変換します", "外部板ファイルが変です",
-                              "すべてのidxを変換します", "すべてのidxを変換完了", "すべて変換完了"}));
+  EXPECT_EQ(ui_.lines,
+            (Lines{"各変換作業を開始します", "お気に入りを変換します", "お気に入りファイルが変です",
+                   "板ボタンを変換します", "板ボタンファイルが変です", "スレッド倉庫を変換します",
+                   "other.brdをmyboard.brdに変換します", "外部板ファイルが変です",
+                   "すべてのidxを変換します", "すべてのidxを変換完了", "すべて変換完了"}));
 }
 
 TEST_F(RunTest, FailuresAndEscapedErrorsAreReportedAndTheRunGoesOn) {

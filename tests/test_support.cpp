@@ -68,7 +68,8 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
     // Sparse giants are told apart by their size, without reading gigabytes of zeros.
     const auto size = entry.file_size();
     files[entry.path().lexically_relative(folder).generic_string()] =
-        size < (1 << 20) ? ReadBytes(entry.path().string()) : "<" + std::to_string(size) + " bytes>";
+        size < (1 << 20) ? ReadBytes(entry.path().string())
+                         : "<" + std::to_string(size) + " bytes>";
   }
   return files;
 }

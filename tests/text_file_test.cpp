@@ -98,8 +98,9 @@ TEST_F(TextFileTest, NamesAreFoundWithoutRegardToCaseAsOnWindows) {
   EXPECT_TRUE(files_.WriteTextFile(dir_.Path("log/host/2.idx"), "two"));
   EXPECT_TRUE(files_.WriteTextFile(dir_.Path("log/host/2.IDX"), "TWO"));
   const auto files = test::Snapshot(dir_.Path());
-  EXPECT_EQ(files, (std::map<std::string, std::string>{
-                       {"KATJUSHA.EXE", ""}, {"LOG/Host/1.IDX", "new"}, {"LOG/Host/2.idx", "TWO"}}));
+  EXPECT_EQ(files,
+            (std::map<std::string, std::string>{
+                {"KATJUSHA.EXE", ""}, {"LOG/Host/1.IDX", "new"}, {"LOG/Host/2.idx", "TWO"}}));
 }
 #endif
 

@@ -96,7 +96,9 @@ std::string StripLeadingNulBreaks(std::string_view text) {
   return std::string(text.substr(first));
 }
 
-std::string CutAtNull(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
+std::string CutAtNull(std::string_view text) {
+  return std::string(text.substr(0, text.find('\0')));
+}
 
 std::string CleanApiText(std::string_view text) { return CutAtNull(StripLeadingNulBreaks(text)); }
 

@@ -1,9 +1,9 @@
 // The modal dialogs of the Windows window, behind a seam so that tests never open one.
 #pragma once
 
-#include <string>
-
 #include <windows.h>
+
+#include <string>
 
 namespace mirelda::win32 {
 

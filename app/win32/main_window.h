@@ -1,11 +1,11 @@
 // frmMain: the Windows window over the conversion run.
 #pragma once
 
+#include <windows.h>
+
 #include <array>
 #include <string>
 #include <string_view>
-
-#include <windows.h>
 
 #include "app/form_layout.h"
 #include "app/frontend.h"

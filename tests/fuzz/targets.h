@@ -29,9 +29,8 @@ struct NamedTarget {
 
 /// Every target, by its name, which is also the name of its seed folder under corpus/.
 inline constexpr NamedTarget kTargets[] = {
-    {"Cp932RoundTrip", Cp932RoundTrip}, {"ThreadIndex", ThreadIndex},
-    {"RecordList", RecordList},         {"FavouritePath", FavouritePath},
-    {"PathParts", PathParts},           {"ApiText", ApiText},
+    {"Cp932RoundTrip", Cp932RoundTrip}, {"ThreadIndex", ThreadIndex}, {"RecordList", RecordList},
+    {"FavouritePath", FavouritePath},   {"PathParts", PathParts},     {"ApiText", ApiText},
 };
 
 }  // namespace mirelda::fuzz

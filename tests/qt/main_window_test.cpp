@@ -196,7 +196,8 @@ class MainWindowTest : public QObject {
   void aLongRunShowsTheBoundedEndOfItsLogBeforeTheClosingMessage() {
     Rig rig;
     rig.Point(true, true);
-    for (int i = 0; i < 300; ++i) rig.Write(QString("katju/log/h/b/%1.idx").arg(i, 40, 10, QChar('0')), "bad");
+    for (int i = 0; i < 300; ++i)
+      rig.Write(QString("katju/log/h/b/%1.idx").arg(i, 40, 10, QChar('0')), "bad");
     rig.TickOnly({Choice::kAllIdx});
     auto* log = rig.Get<QPlainTextEdit>("txtState");
     QString shown_at_message;

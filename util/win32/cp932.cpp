@@ -2,10 +2,10 @@
 // as the POSIX codec: where Windows' table and glibc's differ, glibc's answer is taken.
 #include "util/cp932.h"
 
+#include <windows.h>
+
 #include <array>
 #include <cstdint>
-
-#include <windows.h>
 
 #include "util/utf8.h"
 
