@@ -7,9 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "util/path.h"
 
@@ -43,6 +45,26 @@ std::pair<std::string, std::string> SplitParent(std::string_view path) {
   if (slash == std::string_view::npos) return {".", std::string(path)};
   return {std::string(path.substr(0, slash == 0 ? 1 : slash)), std::string(path.substr(slash + 1))};
 }
+
+char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Hashing and comparing names as Windows does, without regard to ASCII case, so that a folder's
+// names are kept once each, as they are spelt, and found under any spelling.
+struct FoldedHash {
+  size_t operator()(std::string_view name) const {
+    size_t hash = 14695981039346656037u;
+    for (char c : name) hash = (hash ^ static_cast<unsigned char>(FoldCase(c))) * 1099511628211u;
+    return hash;
+  }
+};
+struct FoldedEqual {
+  bool operator()(std::string_view a, std::string_view b) const {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             return FoldCase(x) == FoldCase(y);
+           });
+  }
+};
 
 bool Exists(const std::string& path) {
   struct stat st;
@@ -184,7 +206,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
  private:
-  using Names = std::unordered_map<std::string, std::string>;  // upper-case name => name
+  using Names = std::unordered_set<std::string, FoldedHash, FoldedEqual>;
 
   static std::string Join(const std::string& folder, const std::string& name) {
     if (folder == ".") return name;
@@ -247,13 +269,17 @@ class PosixFileSystem final : public FileSystem {
         closedir(dir);
       }
     }
-    const auto found = it->second.find(ToUpperAscii(name));
-    return found != it->second.end() ? &found->second : nullptr;
+    const auto found = it->second.find(name);
+    return found != it->second.end() ? &*found : nullptr;
   }
 
+  // Of names that differ only in case, the one first in listing order is the one found.
   static void AddName(Names& names, const std::string& name) {
-    auto [it, inserted] = names.try_emplace(ToUpperAscii(name), name);
-    if (!inserted && ListingOrderLess(name, it->second)) it->second = name;
+    const auto [it, inserted] = names.insert(name);
+    if (!inserted && ListingOrderLess(name, *it)) {
+      names.erase(it);
+      names.insert(name);
+    }
   }
 
   void Remember(const std::string& created) {
