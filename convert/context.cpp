@@ -6,17 +6,13 @@
 namespace mirelda {
 
 bool Context::WriteText(const std::string& path, std::string_view text) {
-  return Report(files_.MakeFolderTree(GetFolderPart(path)) && files_.WriteTextFile(path, text),
-                path);
+  return WriteBytes(path, files_.Encode(text));
 }
 
 bool Context::WriteBytes(const std::string& path, std::string_view bytes) {
-  return Report(files_.MakeFolderTree(GetFolderPart(path)) && files_.WriteFileBytes(path, bytes),
-                path);
-}
-
-bool Context::Report(bool written, const std::string& path) {
-  if (written) return true;
+  if (files_.MakeFolderTree(GetFolderPart(path)) && files_.WriteFileBytes(path, bytes)) {
+    return true;
+  }
   AddText(path + "に書き込めませんでした");
   CountFailure();
   return false;

@@ -44,8 +44,6 @@ class Context final : public SearchListener {
   void CannotList(const std::string& folder) override;
 
  private:
-  bool Report(bool written, const std::string& path);
-
   Frontend& ui_;
   TextFiles& files_;
   int failures_ = 0;

@@ -25,7 +25,7 @@ std::optional<std::string> TextFiles::ReadExistingTextFile(const std::string& pa
 }
 
 bool TextFiles::WriteTextFile(const std::string& path, std::string_view text) {
-  return WriteFileBytes(path, codec_.Encode(text));
+  return WriteFileBytes(path, Encode(text));
 }
 
 bool TextFiles::WriteFileBytes(const std::string& path, std::string_view bytes) {

@@ -34,6 +34,9 @@ class TextFiles {
   /// Replaces the file with exactly these bytes, as WriteTextFile does with its encoded text.
   bool WriteFileBytes(const std::string& path, std::string_view bytes);
 
+  /// A text encoded as the files hold it, in CP932.
+  std::string Encode(std::string_view text) { return codec_.Encode(text); }
+
   /// True when the file can be opened for reading. One final separator is ignored:
   /// "/k/Katjusha.exe/" tests "/k/Katjusha.exe". "" => false.
   bool FileExists(const std::string& path);
