@@ -3,76 +3,70 @@
 
 #include <exception>
 
-#include "convert/all_indexes.h"
-#include "convert/board_buttons.h"
-#include "convert/favourites.h"
-#include "convert/my_board.h"
-#include "convert/name_mail.h"
-#include "convert/warehouses.h"
 #include "util/path.h"
 
 namespace mirelda {
 namespace {
 
-std::string WithSeparator(std::string folder) {
-  if (folder.empty() || folder.back() != kSep) folder.push_back(kSep);
-  return folder;
-}
-
 // Checks that both programs are where the folders say and that the folders differ; shows
 // the message of the first check that fails.
-bool PassesChecks(Frontend& ui, TextFiles& files) {
-  const std::string katju = ui.KatjuFolder();
-  const std::string live = ui.LiveFolder();
-  if (!files.FileExists(katju + "Katjusha.exe")) {
-    ui.ShowMessage("かちゅ～しゃが見つかりません");
+bool PassesChecks(const RunRequest& request, RunReport& report, TextFiles& files) {
+  if (!files.FileExists(request.katjusha_folder + "Katjusha.exe")) {
+    report.ShowMessage("かちゅ～しゃが見つかりません");
     return false;
   }
-  if (!files.FileExists(live + "live2ch.exe")) {
-    ui.ShowMessage("Live2chが見つかりません");
+  if (!files.FileExists(request.live2ch_folder + "live2ch.exe")) {
+    report.ShowMessage("Live2chが見つかりません");
     return false;
   }
   // Live2ch's files written into Katjusha's own folder would overwrite its thread indexes.
-  if (files.fs().IsSameFolder(katju, live)) {
-    ui.ShowMessage("かちゅ～しゃとLive2chに同じフォルダが指定されています");
+  if (files.fs().IsSameFolder(request.katjusha_folder, request.live2ch_folder)) {
+    report.ShowMessage("かちゅ～しゃとLive2chに同じフォルダが指定されています");
     return false;
   }
   return true;
 }
 
-// Runs one converter; an error that escapes it is logged and the run goes on.
-template <typename Converter>
-void RunConverter(Context& cx, Converter convert) {
+// Runs one converter; an error that escapes it (out of memory) is logged and the run goes on.
+void RunConverter(Context& cx, const DataKind& kind) {
   try {
-    convert();
+    kind.convert(cx);
   } catch (const std::exception& error) {
-    cx.AddText(std::string("変換中にエラーが起きたため、この項目を中断しました: ") + error.what());
+    cx.AddLine(std::string("変換中にエラーが起きたため、この項目を中断しました: ") + error.what());
     cx.CountFailure();
   }
 }
 
 }  // namespace
 
-RunOutcome RunConversion(Frontend& ui, FileSystem& fs, Cp932Codec& codec) {
-  ui.SetKatjuFolder(WithSeparator(ui.KatjuFolder()));
-  ui.SetLiveFolder(WithSeparator(ui.LiveFolder()));
-  TextFiles files(fs, codec);
-  if (!PassesChecks(ui, files)) return RunOutcome::kChecksFailed;
+std::string WithSeparator(std::string folder) {
+  if (folder.empty() || folder.back() != kSep) folder.push_back(kSep);
+  return folder;
+}
 
-  ui.AddText("各変換作業を開始します");
-  ui.DisableStart();
-  Context cx(ui, files);
-  const auto ticked = [&](Choice choice) { return ui.CheckValue(choice) == 1; };
-  if (ticked(Choice::kFav)) RunConverter(cx, [&] { FavCnv(cx); });
-  if (ticked(Choice::kBrd)) RunConverter(cx, [&] { BrdCnv(cx); });
-  if (ticked(Choice::kFtd)) RunConverter(cx, [&] { FtdCnv(cx, cx.KatjuFolder() + "*.idx"); });
-  if (ticked(Choice::kNameMail)) RunConverter(cx, [&] { NameMailCnv(cx); });
-  if (ticked(Choice::kMyboard)) RunConverter(cx, [&] { MybrdCnv(cx); });
-  if (ticked(Choice::kAllIdx)) {
-    RunConverter(cx, [&] { AllIdx(cx, cx.KatjuFolder() + "log" + kSep + "*.idx"); });
+RunRequest Normalised(RunRequest request) {
+  request.katjusha_folder = WithSeparator(std::move(request.katjusha_folder));
+  request.live2ch_folder = WithSeparator(std::move(request.live2ch_folder));
+  return request;
+}
+
+RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs,
+                         Cp932Codec& codec) {
+  request = Normalised(std::move(request));
+  TextFiles files(fs, codec);
+  if (!PassesChecks(request, report, files)) return RunOutcome::kChecksFailed;
+
+  report.AddLine("各変換作業を開始します");
+  Context cx(request.katjusha_folder, request.live2ch_folder, report, files);
+  try {
+    for (size_t i = 0; i < request.kinds.size(); ++i) {
+      if (request.kinds[i]) RunConverter(cx, kDataKinds[i]);
+    }
+  } catch (const RunStopped&) {
+    return RunOutcome::kStopped;
   }
-  ui.AddText("すべて変換完了");
-  ui.ShowMessage("すべて変換終了");
+  report.AddLine("すべて変換完了");
+  report.ShowMessage("すべて変換終了");
   return cx.failures() == 0 ? RunOutcome::kCompleted : RunOutcome::kCompletedWithFailures;
 }
 

@@ -1,21 +1,39 @@
 // The conversion run behind the start button, free of any window.
 #pragma once
 
-#include "app/frontend.h"
+#include <string>
+
+#include "app/kinds.h"
+#include "convert/report.h"
 #include "util/cp932.h"
 #include "util/file_system.h"
 
 namespace mirelda {
+
+/// What a front end asks a run to do, taken when the run starts; the run uses nothing else.
+struct RunRequest {
+  std::string katjusha_folder;  ///< the folder that holds Katjusha.exe
+  std::string live2ch_folder;   ///< the folder that holds live2ch.exe
+  KindSet kinds;                ///< what to convert
+};
 
 /// How a run ended.
 enum class RunOutcome {
   kChecksFailed,           ///< a program was not found (or both folders are one); nothing written
   kCompleted,              ///< every file it meant to write was written
   kCompletedWithFailures,  ///< some file could not be written or some folder not listed
+  kStopped,                ///< the user stopped it between two files
 };
 
-/// Normalises both folder texts to end in the separator, checks for Katjusha.exe and
-/// live2ch.exe, then calls each ticked converter in the fixed order, logging as it goes.
-RunOutcome RunConversion(Frontend& ui, FileSystem& fs, Cp932Codec& codec);
+/// The folder text ending in one separator, as the run uses it. "/k" => "/k/", "" => "/".
+std::string WithSeparator(std::string folder);
+
+/// Both folder texts of a request ending in the separator: the texts a window shows back.
+RunRequest Normalised(RunRequest request);
+
+/// Normalises the request's folders, checks for Katjusha.exe and live2ch.exe and that the
+/// folders differ, then converts each requested kind in the fixed order, reporting as it goes.
+RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs,
+                         Cp932Codec& codec);
 
 }  // namespace mirelda

@@ -4,25 +4,23 @@
 #include <vector>
 
 #include "convert/thread_index.h"
+#include "util/path.h"
 
 namespace mirelda {
 
-void AllIdx(Context& cx, const std::string& search) {
-  cx.AddText("すべてのidxを変換します");
+void ConvertAllIndexes(Context& cx) {
+  cx.AddLine("すべてのidxを変換します");
+  const std::string& katjusha = cx.katjusha_folder();
   std::vector<std::string> paths;
-  if (FindFiles(cx.files().fs(), cx, search, true, paths)) {
-    const std::string katju = cx.KatjuFolder();
-    const std::string live = cx.LiveFolder();
+  if (FindFiles(cx.files().fs(), cx, katjusha + "log" + kSep + "*.idx", true, paths)) {
     for (const std::string& path : paths) {
-      // Only the leading Katjusha folder is swapped, so the tree is mirrored exactly; a path
-      // outside it (the folder box changed during the search) is never written over.
-      const bool inside = path.compare(0, katju.size(), katju) == 0;
-      if (!inside || !ConvertThreadIndex(cx, path, live + path.substr(katju.size()))) {
-        cx.AddText(BadIndexLine(path));
-      }
+      // Every path found starts with the Katjusha folder; only that part is swapped, so the
+      // tree is mirrored exactly even where the folder's text recurs further on.
+      const std::string target = cx.live2ch_folder() + path.substr(katjusha.size());
+      if (!ConvertThreadIndex(cx, path, target)) cx.AddLine(BadIndexLine(path));
     }
   }
-  cx.AddText("すべてのidxを変換完了");
+  cx.AddLine("すべてのidxを変換完了");
 }
 
 }  // namespace mirelda

@@ -12,7 +12,7 @@ constexpr std::string_view kMark = "▽";
 
 }  // namespace
 
-std::string KatjuBrd2LiveBrd(std::string_view record) {
+std::string BoardButtonLine(std::string_view record) {
   std::string line;
   bool marked = false;
   for (size_t mark; (mark = record.find(kMark)) != std::string_view::npos;) {
@@ -25,14 +25,14 @@ std::string KatjuBrd2LiveBrd(std::string_view record) {
   return line;
 }
 
-void BrdCnv(Context& cx) {
-  const ListFile list{"板ボタンを変換します", cx.KatjuFolder() + "favboard.idx",
-                      "板ボタンファイルが変です", cx.LiveFolder() + "favboard.fbd",
+void ConvertBoardButtons(Context& cx) {
+  const ListFile list{"板ボタンを変換します", cx.katjusha_folder() + "favboard.idx",
+                      "板ボタンファイルが変です", cx.live2ch_folder() + "favboard.fbd",
                       "板ボタン変換完了"};
   ConvertListFile(cx, list, [](const std::vector<std::string_view>& records) {
     std::vector<std::string> lines;
     lines.reserve(records.size());
-    for (std::string_view record : records) lines.push_back(KatjuBrd2LiveBrd(record));
+    for (std::string_view record : records) lines.push_back(BoardButtonLine(record));
     return lines;
   });
 }

@@ -1,25 +1,33 @@
-// What every converter works with: the front end, the data files, and the run's failure count.
+// What every converter works with: the two folders, the data files, the report sink and the
+// run's failure count.
 #include "convert/context.h"
 
 #include "util/path.h"
 
 namespace mirelda {
 
-bool Context::WriteText(const std::string& path, std::string_view text) {
+std::error_code Context::WriteText(const std::string& path, std::string_view text) {
   return WriteBytes(path, files_.Encode(text));
 }
 
-bool Context::WriteBytes(const std::string& path, std::string_view bytes) {
-  if (files_.MakeFolderTree(GetFolderPart(path)) && files_.WriteFileBytes(path, bytes)) {
-    return true;
+std::error_code Context::WriteBytes(const std::string& path, std::string_view bytes) {
+  std::error_code error = files_.MakeFolderTree(GetFolderPart(path));
+  if (!error) error = files_.WriteFileBytes(path, bytes);
+  if (error) {
+    AddLine(path + "に書き込めませんでした");
+    report_.ExplainFailure(path, error);
+    CountFailure();
   }
-  AddText(path + "に書き込めませんでした");
-  CountFailure();
-  return false;
+  return error;
 }
 
-void Context::CannotList(const std::string& folder) {
-  AddText(folder + "を読み込めませんでした");
+void Context::BeforeListing() {
+  if (!report_.LetEventsThrough()) throw RunStopped{};
+}
+
+void Context::CannotList(const std::string& folder, std::error_code reason) {
+  AddLine(folder + "を読み込めませんでした");
+  report_.ExplainFailure(folder, reason);
   CountFailure();
 }
 

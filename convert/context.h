@@ -1,38 +1,49 @@
-// What every converter works with: the front end, the data files, and the run's failure count.
+// What every converter works with: the two folders, the data files, the report sink and the
+// run's failure count.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <system_error>
 
-#include "app/frontend.h"
+#include "convert/report.h"
 #include "util/find_files.h"
 #include "util/text_file.h"
 
 namespace mirelda {
 
-/// One run's converters share this. They read the folder texts afresh at every use, report
-/// only through the log, and count what could not be written or listed.
+/// Thrown between two files when the user has asked for the run to stop; the run catches it.
+struct RunStopped {};
+
+/// One run's converters share this. They report only through the log, and count what could not
+/// be written or listed.
 class Context final : public SearchListener {
  public:
-  Context(Frontend& ui, TextFiles& files) : ui_(ui), files_(files) {}
+  /// Both folders end in the separator.
+  Context(std::string katjusha_folder, std::string live2ch_folder, RunReport& report,
+          TextFiles& files)
+      : katjusha_folder_(std::move(katjusha_folder)),
+        live2ch_folder_(std::move(live2ch_folder)),
+        report_(report),
+        files_(files) {}
 
-  Frontend& ui() { return ui_; }
+  /// The Katjusha folder, ending in the separator; only ever read from.
+  const std::string& katjusha_folder() const { return katjusha_folder_; }
+  /// The Live2ch folder, ending in the separator.
+  const std::string& live2ch_folder() const { return live2ch_folder_; }
+
   TextFiles& files() { return files_; }
 
-  /// The Katjusha folder text, ending in the separator during a run.
-  std::string KatjuFolder() { return ui_.KatjuFolder(); }
-  /// The Live2ch folder text, ending in the separator during a run.
-  std::string LiveFolder() { return ui_.LiveFolder(); }
-
   /// Appends one line to the log.
-  void AddText(const std::string& line) { ui_.AddText(line); }
+  void AddLine(const std::string& line) { report_.AddLine(line); }
 
-  /// Writes a text as a whole file in CP932, making its folder first; a failure is logged and
-  /// counted.
-  bool WriteText(const std::string& path, std::string_view text);
+  /// Writes a text as a whole file in CP932, making its folder first; a failure is logged,
+  /// explained and counted, and returned.
+  std::error_code WriteText(const std::string& path, std::string_view text);
 
-  /// Writes bytes as a whole file, making its folder first; a failure is logged and counted.
-  bool WriteBytes(const std::string& path, std::string_view bytes);
+  /// Writes bytes as a whole file, making its folder first; a failure is logged, explained and
+  /// counted, and returned.
+  std::error_code WriteBytes(const std::string& path, std::string_view bytes);
 
   /// Counts a failure that the caller has logged itself.
   void CountFailure() { ++failures_; }
@@ -40,11 +51,14 @@ class Context final : public SearchListener {
   /// How many files could not be written and folders not listed so far.
   int failures() const { return failures_; }
 
-  void BeforeListing() override { ui_.ProcessEvents(); }
-  void CannotList(const std::string& folder) override;
+  /// Throws RunStopped when the user has asked for the run to stop.
+  void BeforeListing() override;
+  void CannotList(const std::string& folder, std::error_code reason) override;
 
  private:
-  Frontend& ui_;
+  const std::string katjusha_folder_;
+  const std::string live2ch_folder_;
+  RunReport& report_;
   TextFiles& files_;
   int failures_ = 0;
 };

@@ -39,7 +39,7 @@ bool IsUsableFavouritePath(std::string_view path) {
   return !path.empty() && FormsThreadUrl(SplitAt(path, "\\")) && StaysInsideLogFolder(path);
 }
 
-std::string KatjuFav2LiveFav(std::string_view path) {
+std::string ThreadUrl(std::string_view path) {
   const auto parts = SplitAt(path, "\\");
   if (!FormsThreadUrl(parts)) return {};
   std::string host(parts[0]);
@@ -54,8 +54,8 @@ std::string KatjuFav2LiveFav(std::string_view path) {
 
 std::vector<std::string> ConvertThreadEntries(Context& cx,
                                               const std::vector<std::string_view>& entries) {
-  std::string katju_log = cx.KatjuFolder() + "log";
-  std::string live_log = cx.LiveFolder() + "log";
+  std::string katju_log = cx.katjusha_folder() + "log";
+  std::string live_log = cx.live2ch_folder() + "log";
   katju_log.push_back(kSep);
   live_log.push_back(kSep);
   std::vector<std::string> urls(entries.size());
@@ -63,17 +63,17 @@ std::vector<std::string> ConvertThreadEntries(Context& cx,
     const std::string_view entry = entries[i];
     if (IsUsableFavouritePath(entry) &&
         ConvertThreadIndex(cx, JoinStoredPath(katju_log, entry), JoinStoredPath(live_log, entry))) {
-      urls[i] = KatjuFav2LiveFav(entry);
+      urls[i] = ThreadUrl(entry);
     } else {
-      cx.AddText(BadIndexLine(entry));
+      cx.AddLine(BadIndexLine(entry));
     }
   }
   return urls;
 }
 
-void FavCnv(Context& cx) {
-  const ListFile list{"お気に入りを変換します", cx.KatjuFolder() + "favorite.idx",
-                      "お気に入りファイルが変です", cx.LiveFolder() + "favorite.ftd",
+void ConvertFavourites(Context& cx) {
+  const ListFile list{"お気に入りを変換します", cx.katjusha_folder() + "favorite.idx",
+                      "お気に入りファイルが変です", cx.live2ch_folder() + "favorite.ftd",
                       "お気に入り変換完了"};
   ConvertListFile(cx, list, [&](const auto& entries) { return ConvertThreadEntries(cx, entries); });
 }

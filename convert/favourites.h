@@ -16,7 +16,7 @@ bool IsUsableFavouritePath(std::string_view path);
 
 /// The thread URL of a usable favourite path; empty for one that is not.
 /// "P_Q\R\123.idx" => "http://P/Q/test/read.cgi/R/123/".
-std::string KatjuFav2LiveFav(std::string_view path);
+std::string ThreadUrl(std::string_view path);
 
 /// Converts the thread index of every entry of a favourite-style list and returns the lines of
 /// the Live2ch list: for each entry its thread URL, or empty when it did not convert (logged).
@@ -24,6 +24,6 @@ std::vector<std::string> ConvertThreadEntries(Context& cx,
                                               const std::vector<std::string_view>& entries);
 
 /// Converts favorite.idx into favorite.ftd.
-void FavCnv(Context& cx);
+void ConvertFavourites(Context& cx);
 
 }  // namespace mirelda

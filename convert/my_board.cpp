@@ -7,9 +7,9 @@
 
 namespace mirelda {
 
-void MybrdCnv(Context& cx) {
-  const ListFile list{"other.brdをmyboard.brdに変換します", cx.KatjuFolder() + "other.brd",
-                      "外部板ファイルが変です", cx.LiveFolder() + "myboard.brd",
+void ConvertMyBoard(Context& cx) {
+  const ListFile list{"other.brdをmyboard.brdに変換します", cx.katjusha_folder() + "other.brd",
+                      "外部板ファイルが変です", cx.live2ch_folder() + "myboard.brd",
                       "other.brdをmyboard.brdに変換完了"};
   ConvertListFile(cx, list, [](const std::vector<std::string_view>& records) {
     // One group holding every external board as a member line.

@@ -6,6 +6,6 @@
 namespace mirelda {
 
 /// Converts other.brd into myboard.brd: one group "マイボード" whose members are the records.
-void MybrdCnv(Context& cx);
+void ConvertMyBoard(Context& cx);
 
 }  // namespace mirelda

@@ -3,11 +3,13 @@
 
 namespace mirelda {
 
-void NameMailCnv(Context& cx) {
+void ConvertNameMailLists(Context& cx) {
   for (const char* name : {"namelist.txt", "maillist.txt"}) {
     // A list that cannot be read must not wipe the one Live2ch has; an empty one is copied.
-    const auto text = cx.files().ReadExistingTextFile(cx.KatjuFolder() + name);
-    if (text) cx.WriteText(cx.LiveFolder() + name, *text);
+    std::string text;
+    if (!cx.files().ReadTextFile(cx.katjusha_folder() + name, text)) {
+      cx.WriteText(cx.live2ch_folder() + name, text);
+    }
   }
 }
 

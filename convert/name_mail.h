@@ -6,6 +6,6 @@
 namespace mirelda {
 
 /// Copies namelist.txt and maillist.txt; a list Katjusha does not have is left alone in Live2ch.
-void NameMailCnv(Context& cx);
+void ConvertNameMailLists(Context& cx);
 
 }  // namespace mirelda

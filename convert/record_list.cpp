@@ -33,16 +33,16 @@ std::string JoinRecords(const std::vector<std::string>& lines) {
 std::string CountLine(std::size_t records) { return std::to_string(records) + "件ありました"; }
 
 void ConvertListFile(Context& cx, const ListFile& list, const RecordMapper& map) {
-  cx.AddText(list.opening);
-  const std::string text = cx.files().ReadTextFile(list.from);
-  if (text.empty()) {
-    cx.AddText(list.bad);
+  cx.AddLine(list.opening);
+  std::string text;
+  if (cx.files().ReadTextFile(list.from, text) || text.empty()) {
+    cx.AddLine(list.bad);
     return;
   }
   const auto records = SplitRecords(text);
-  cx.AddText(CountLine(records.size()));
+  cx.AddLine(CountLine(records.size()));
   cx.WriteText(list.to, JoinRecords(map(records)));
-  cx.AddText(list.done);
+  cx.AddLine(list.done);
 }
 
 }  // namespace mirelda

@@ -6,7 +6,21 @@
 namespace mirelda {
 namespace {
 
-constexpr size_t kKatjuFields = 18;
+// Where a Katjusha index keeps what Live2ch needs, as TAB-separated field numbers.
+constexpr size_t kFieldCount = 18;  // at least this many, or the index is not usable
+constexpr size_t kFlagField = 1;  // "112" or "96" here sets Live2ch's flag
+constexpr size_t kTitleField = 3;
+constexpr size_t kHostField = 4;
+constexpr size_t kBoardField = 5;
+constexpr size_t kKeyField = 6;
+// Copied as they are, in this order, into Live2ch's fields 4 to 7.
+constexpr size_t kCopiedFields[] = {10, 11, 14, 15};
+constexpr size_t kLastField = 17;  // copied into Live2ch's field 9
+
+// Every Live2ch index line starts with this field.
+constexpr std::string_view kLiveIndexMark = "10077";
+// The values of the flag field that Live2ch keeps as a set flag, compared exactly.
+constexpr std::string_view kFlagValues[] = {"112", "96"};
 
 // Appends a field, leaving out line-end characters: a Katjusha index may end in CR LF, but the
 // Live2ch index is a single line.
@@ -21,40 +35,46 @@ void AppendField(std::string& line, std::string_view field) {
   line.append(field, start);
 }
 
+bool IsFlagged(std::string_view value) {
+  for (std::string_view flagged : kFlagValues) {
+    if (value == flagged) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
-std::string KatjuIdx2LiveIdx(std::string_view katju_index) {
-  std::array<std::string_view, kKatjuFields> k;
+std::string ThreadIndexLine(std::string_view katjusha_index) {
+  std::array<std::string_view, kFieldCount> k;
   size_t start = 0;
-  for (size_t i = 0; i < kKatjuFields; ++i) {
-    size_t tab = katju_index.find('\t', start);
+  for (size_t i = 0; i < kFieldCount; ++i) {
+    size_t tab = katjusha_index.find('\t', start);
     if (tab == std::string_view::npos) {
-      if (i + 1 < kKatjuFields) return {};
-      tab = katju_index.size();
+      if (i + 1 < kFieldCount) return {};
+      tab = katjusha_index.size();
     }
-    k[i] = katju_index.substr(start, tab - start);
+    k[i] = katjusha_index.substr(start, tab - start);
     start = tab + 1;
   }
-  const bool flag = k[1] == "112" || k[1] == "96";
 
   std::string line;
-  line.reserve(katju_index.size() + 64);
-  line += "10077\t";
-  AppendField(line, k[3]);
+  line.reserve(katjusha_index.size() + 64);
+  line.append(kLiveIndexMark).append("\t");
+  AppendField(line, k[kTitleField]);
   line += "\thttp://";
-  AppendField(line, k[4]);
+  AppendField(line, k[kHostField]);
   line += "/test/read.cgi/";
-  AppendField(line, k[5]);
+  AppendField(line, k[kBoardField]);
   line += '/';
-  AppendField(line, k[6]);
+  AppendField(line, k[kKeyField]);
   line += "/\t0\t";
-  for (size_t i : {10, 11, 14, 15}) {
+  for (size_t i : kCopiedFields) {
     AppendField(line, k[i]);
     line += '\t';
   }
   line += "0\t";
-  AppendField(line, k[17]);
-  line += flag ? "\t1" : "\t0";
+  AppendField(line, k[kLastField]);
+  line += IsFlagged(k[kFlagField]) ? "\t1" : "\t0";
   line += "\t0\t\t\t\t";
   return line;
 }
@@ -66,8 +86,8 @@ bool ConvertThreadIndex(Context& cx, const std::string& from, const std::string&
   // double-byte character, and adds only ASCII: so it works on the file's bytes as they are,
   // with nothing to decode or encode, and every byte it copies is copied exactly.
   std::string bytes;
-  cx.files().ReadFileBytes(from, bytes);
-  const std::string line = KatjuIdx2LiveIdx(bytes);
+  if (cx.files().ReadFileBytes(from, bytes)) return false;
+  const std::string line = ThreadIndexLine(bytes);
   if (line.empty()) return false;
   cx.WriteBytes(to, line);
   return true;

@@ -9,22 +9,22 @@
 
 namespace mirelda {
 
-void FtdCnv(Context& cx, const std::string& search) {
-  cx.AddText("スレッド倉庫を変換します");
+void ConvertWarehouses(Context& cx) {
+  cx.AddLine("スレッド倉庫を変換します");
   std::vector<std::string> paths;
-  if (!FindFiles(cx.files().fs(), cx, search, false, paths)) return;
+  if (!FindFiles(cx.files().fs(), cx, cx.katjusha_folder() + "*.idx", false, paths)) return;
   for (const std::string& path : paths) {
     const std::string file = GetFileNamePart(path);
     const std::string lower = ToLowerAscii(file);
     if (lower == "favorite.idx" || lower == "favboard.idx") continue;
-    FtdConv(cx, file.substr(0, file.rfind('.')), path);
+    ConvertWarehouse(cx, file.substr(0, file.rfind('.')), path);
   }
 }
 
-void FtdConv(Context& cx, const std::string& name, const std::string& list_path) {
+void ConvertWarehouse(Context& cx, const std::string& name, const std::string& list_path) {
   const std::string title = "スレッド倉庫「" + name + "」";
   const ListFile list{title + "を変換します", list_path, title + "は、ファイルが変です",
-                      cx.LiveFolder() + "ftd" + kSep + name + ".ftd", title + "変換完了"};
+                      cx.live2ch_folder() + "ftd" + kSep + name + ".ftd", title + "変換完了"};
   ConvertListFile(cx, list, [&](const auto& entries) { return ConvertThreadEntries(cx, entries); });
 }
 

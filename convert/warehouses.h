@@ -7,11 +7,10 @@
 
 namespace mirelda {
 
-/// Finds the warehouse lists that match `search` (the Katjusha folder followed by "*.idx"),
-/// leaving out favorite.idx and favboard.idx, and converts each.
-void FtdCnv(Context& cx, const std::string& search);
+/// Converts every *.idx list of the Katjusha folder itself but favorite.idx and favboard.idx.
+void ConvertWarehouses(Context& cx);
 
 /// Converts the warehouse `name` whose list is the file at `list_path`.
-void FtdConv(Context& cx, const std::string& name, const std::string& list_path);
+void ConvertWarehouse(Context& cx, const std::string& name, const std::string& list_path);
 
 }  // namespace mirelda

@@ -1,8 +1,10 @@
 // The Shift-JIS (code page 932) codec of every data file, whatever the machine's locale.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace mirelda {
 
@@ -14,7 +16,8 @@ namespace mirelda {
 /// Open one codec and keep it: setting it up is the costly part.
 class Cp932Codec {
  public:
-  Cp932Codec();
+  /// A ready codec; null, with the reason in `error`, when the system has no CP932 converter.
+  static std::unique_ptr<Cp932Codec> Open(std::error_code& error);
   ~Cp932Codec();
   Cp932Codec(const Cp932Codec&) = delete;
   Cp932Codec& operator=(const Cp932Codec&) = delete;
@@ -27,7 +30,8 @@ class Cp932Codec {
 
  private:
   struct Impl;
-  Impl* impl_;
+  explicit Cp932Codec(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
 };
 
 /// First code point of the characters that stand for bytes which are not valid CP932.

@@ -1,7 +1,6 @@
 // The file system as the engine sees it: the one seam between the engine and the platform.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,10 +22,9 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  /// Reads the whole of an existing file, opened read-only, unshared and never created.
-  /// Returns -1 when it cannot be opened (missing, locked, a folder, 2 GiB or more), otherwise
-  /// the number of bytes read into `bytes` (0 for an empty file).
-  virtual std::int64_t ReadWhole(const std::string& path, std::string& bytes) = 0;
+  /// Reads the whole of an existing regular file into `bytes`, opened read-only, unshared and
+  /// never created. std::errc::file_too_large for a file of 2 GiB or more.
+  virtual std::error_code ReadWhole(const std::string& path, std::string& bytes) = 0;
 
   /// True when `path` names a file that can be opened for reading.
   virtual bool CanOpenForReading(const std::string& path) = 0;

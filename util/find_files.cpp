@@ -34,7 +34,7 @@ bool FindFiles(FileSystem& fs, SearchListener& listener, const std::string& sear
     if (const std::error_code error = fs.ListFolder(folder, entries)) {
       // A missing top folder just has nothing to find; any other folder was there a moment ago.
       if (folder == top && error == std::errc::no_such_file_or_directory) return !recurse;
-      listener.CannotList(folder);
+      listener.CannotList(folder, error);
       continue;
     }
     SortForListing(entries.files);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "util/file_system.h"
@@ -14,8 +15,8 @@ class SearchListener {
   virtual ~SearchListener() = default;
   /// Called once before each folder is listed, so that a window can process its events.
   virtual void BeforeListing() = 0;
-  /// A folder exists but could not be listed; `folder` ends in the separator.
-  virtual void CannotList(const std::string& folder) = 0;
+  /// A folder exists but could not be listed, for `reason`; `folder` ends in the separator.
+  virtual void CannotList(const std::string& folder, std::error_code reason) = 0;
 };
 
 /// Appends to `paths` the full path of every file in the folder part of `search` (up to and

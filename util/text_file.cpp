@@ -5,31 +5,11 @@
 
 namespace mirelda {
 
-std::int64_t TextFiles::ReadFileBytes(const std::string& path, std::string& bytes) {
-  std::string content;
-  const std::int64_t count = fs_.ReadWhole(path, content);
-  if (count > 0) bytes = std::move(content);
-  return count;
-}
-
-std::string TextFiles::ReadTextFile(const std::string& path) {
-  return ReadExistingTextFile(path).value_or(std::string());
-}
-
-std::optional<std::string> TextFiles::ReadExistingTextFile(const std::string& path) {
+std::error_code TextFiles::ReadTextFile(const std::string& path, std::string& text) {
   std::string bytes;
-  const std::int64_t count = ReadFileBytes(path, bytes);
-  if (count < 0) return std::nullopt;
-  if (count == 0) return std::string();
-  return codec_.Decode(bytes);
-}
-
-bool TextFiles::WriteTextFile(const std::string& path, std::string_view text) {
-  return WriteFileBytes(path, Encode(text));
-}
-
-bool TextFiles::WriteFileBytes(const std::string& path, std::string_view bytes) {
-  return !fs_.ReplaceWhole(path, bytes);
+  const std::error_code error = ReadFileBytes(path, bytes);
+  text = codec_.Decode(bytes);
+  return error;
 }
 
 bool TextFiles::FileExists(const std::string& path) {
@@ -38,15 +18,17 @@ bool TextFiles::FileExists(const std::string& path) {
   return fs_.CanOpenForReading(path);
 }
 
-bool TextFiles::EnsureFolder(const std::string& folder) {
-  if (known_folders_.count(folder) != 0) return true;
-  if (!fs_.IsFolder(folder) && fs_.MakeFolder(folder)) return false;
+std::error_code TextFiles::EnsureFolder(const std::string& folder) {
+  if (known_folders_.count(folder) != 0) return {};
+  if (!fs_.IsFolder(folder)) {
+    if (const std::error_code error = fs_.MakeFolder(folder)) return error;
+  }
   known_folders_.insert(folder);
-  return true;
+  return {};
 }
 
-bool TextFiles::MakeFolderTree(const std::string& path) {
-  if (path.empty() || known_folders_.count(path) != 0) return true;
+std::error_code TextFiles::MakeFolderTree(const std::string& path) {
+  if (path.empty() || known_folders_.count(path) != 0) return {};
   const bool network = path.size() >= 2 && path[0] == kSep && path[1] == kSep;
   std::string prefix;
   size_t component = 0;
@@ -58,10 +40,10 @@ bool TextFiles::MakeFolderTree(const std::string& path) {
     start = end + 1;
     // An empty component adds a doubled separator, which names the folder before it.
     if ((network && component < 4) || empty) continue;
-    if (!EnsureFolder(prefix)) return false;
+    if (const std::error_code error = EnsureFolder(prefix)) return error;
   }
   known_folders_.insert(path);
-  return true;
+  return {};
 }
 
 }  // namespace mirelda

@@ -18,24 +18,15 @@ void WriteLine(std::FILE* stream, const std::string& text) {
   std::fflush(stream);
 }
 
-// The terminal as the run's front end: folders and ticks from the command line, log lines to
-// standard output, messages to standard error.
-class TerminalFrontend final : public Frontend {
+// The terminal as the run's report sink: log lines to standard output, messages and the reasons
+// of failures to standard error.
+class TerminalReport final : public RunReport {
  public:
-  explicit TerminalFrontend(const Options& options) : options_(options) {}
-
-  std::string KatjuFolder() override { return options_.katju_folder; }
-  void SetKatjuFolder(const std::string& text) override { options_.katju_folder = text; }
-  std::string LiveFolder() override { return options_.live_folder; }
-  void SetLiveFolder(const std::string& text) override { options_.live_folder = text; }
-  int CheckValue(Choice choice) override { return options_.ticks[static_cast<size_t>(choice)]; }
-  void DisableStart() override {}
-  void AddText(const std::string& line) override { WriteLine(stdout, line); }
+  void AddLine(const std::string& line) override { WriteLine(stdout, line); }
   void ShowMessage(const std::string& text) override { WriteLine(stderr, text); }
-  void ProcessEvents() override {}
-
- private:
-  Options options_;
+  void ExplainFailure(const std::string& path, std::error_code reason) override {
+    WriteLine(stderr, "mirelda-cli: " + path + ": " + reason.message());
+  }
 };
 
 std::string HelpText() {
@@ -62,15 +53,21 @@ int Main(const std::vector<std::string>& args) {
     case Options::Action::kRun:
       break;
   }
-  TerminalFrontend frontend(*options);
-  Cp932Codec codec;
+  std::error_code codec_error;
+  const auto codec = Cp932Codec::Open(codec_error);
+  if (!codec) {
+    WriteLine(stderr, "mirelda-cli: code page 932: " + codec_error.message());
+    return 3;
+  }
+  TerminalReport report;
   const auto fs = MakeNativeFileSystem();
-  switch (RunConversion(frontend, *fs, codec)) {
+  switch (RunConversion(options->request, report, *fs, *codec)) {
     case RunOutcome::kChecksFailed:
       return 1;
     case RunOutcome::kCompleted:
       return 0;
     case RunOutcome::kCompletedWithFailures:
+    case RunOutcome::kStopped:
       return 3;
   }
   return 3;

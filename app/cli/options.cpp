@@ -1,34 +1,29 @@
 // The command line of mirelda-cli.
 #include "app/cli/options.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 
 namespace mirelda::cli {
 namespace {
 
-struct KindName {
-  std::string_view name;
-  Choice choice;
-};
+// The position of the kind called `name` in the table of kinds; the table's size when none is.
+size_t FindKind(std::string_view name) {
+  size_t i = 0;
+  while (i < std::size(kDataKinds) && kDataKinds[i].option != name) ++i;
+  return i;
+}
 
-constexpr KindName kKinds[] = {
-    {"fav", Choice::kFav},           {"brd", Choice::kBrd},         {"ftd", Choice::kFtd},
-    {"namemail", Choice::kNameMail}, {"myboard", Choice::kMyboard}, {"allidx", Choice::kAllIdx},
-};
-
-bool ParseKinds(std::string_view list, std::array<int, 6>& ticks, std::string& error) {
-  ticks.fill(0);
+bool ParseKinds(std::string_view list, KindSet& kinds, std::string& error) {
+  kinds.reset();
   while (!list.empty()) {
     const size_t comma = list.find(',');
     const std::string_view name = list.substr(0, comma);
-    bool known = false;
-    for (const KindName& kind : kKinds) {
-      if (kind.name == name) {
-        ticks[static_cast<size_t>(kind.choice)] = 1;
-        known = true;
-      }
-    }
-    if (!known) {
+    const size_t kind = FindKind(name);
+    if (kind < kinds.size()) {
+      kinds.set(kind);
+    } else {
       error = "unknown kind '" + std::string(name) + "'";
       return false;
     }
@@ -65,7 +60,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
         return std::nullopt;
       }
       const std::string list = joined ? arg.substr(8) : args[++i];
-      if (!ParseKinds(list, options.ticks, error)) return std::nullopt;
+      if (!ParseKinds(list, options.request.kinds, error)) return std::nullopt;
     } else {
       error = "unknown option '" + arg + "'";
       return std::nullopt;
@@ -76,29 +71,33 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
     error = folders.size() < 2 ? "two folders are needed" : "too many arguments";
     return std::nullopt;
   }
-  options.katju_folder = folders[0];
-  options.live_folder = folders[1];
+  options.request.katjusha_folder = folders[0];
+  options.request.live2ch_folder = folders[1];
   return options;
 }
 
 std::string UsageText() {
-  return "usage: mirelda-cli [--kinds LIST] KATJUSHA_FOLDER LIVE2CH_FOLDER\n"
-         "       mirelda-cli --help | --version\n"
-         "\n"
-         "Converts the data of the 2ch browser Katjusha into the files of Live2ch.\n"
-         "Katjusha's files are only read; Live2ch's files are replaced.\n"
-         "\n"
-         "  --kinds LIST  what to convert, a comma-separated list of:\n"
-         "                  fav       favourites (favorite.idx => favorite.ftd)\n"
-         "                  brd       board buttons (favboard.idx => favboard.fbd)\n"
-         "                  ftd       thread warehouses (*.idx => ftd/*.ftd)\n"
-         "                  namemail  name and mail lists (namelist.txt, maillist.txt)\n"
-         "                  myboard   external board list (other.brd => myboard.brd)\n"
-         "                  allidx    every thread index of the log tree\n"
-         "                default: every kind but allidx; an empty LIST converts nothing\n"
-         "\n"
-         "Exit status: 0 done, 1 a program was not found, 2 usage error,\n"
-         "3 done, but some file could not be written or some folder not read.\n";
+  std::string text =
+      "usage: mirelda-cli [--kinds LIST] KATJUSHA_FOLDER LIVE2CH_FOLDER\n"
+      "       mirelda-cli --help | --version\n"
+      "\n"
+      "Converts the data of the 2ch browser Katjusha into the files of Live2ch.\n"
+      "Katjusha's files are only read; Live2ch's files are replaced.\n"
+      "\n"
+      "  --kinds LIST  what to convert, a comma-separated list of:\n";
+  std::string defaults;
+  for (const DataKind& kind : kDataKinds) {
+    std::string name(kind.option);
+    name.resize(std::max<size_t>(name.size() + 1, 10), ' ');
+    text.append(18, ' ').append(name).append(kind.summary).append("\n");
+    if (!kind.ticked) defaults.append(defaults.empty() ? "" : ", ").append(kind.option);
+  }
+  text += "                default: every kind but " + defaults +
+          "; an empty LIST converts nothing\n"
+          "\n"
+          "Exit status: 0 done, 1 a program was not found, 2 usage error,\n"
+          "3 done, but some file could not be written or some folder not read.\n";
+  return text;
 }
 
 }  // namespace mirelda::cli

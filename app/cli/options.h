@@ -1,12 +1,11 @@
 // The command line of mirelda-cli.
 #pragma once
 
-#include <array>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "app/frontend.h"
+#include "app/run.h"
 
 namespace mirelda::cli {
 
@@ -14,10 +13,8 @@ namespace mirelda::cli {
 struct Options {
   enum class Action { kRun, kHelp, kVersion };
   Action action = Action::kRun;
-  std::string katju_folder;
-  std::string live_folder;
-  /// Check-box values indexed by Choice; every kind but all indexes unless --kinds is given.
-  std::array<int, 6> ticks{1, 1, 1, 1, 1, 0};
+  /// The folders as given; the default kinds unless --kinds is given.
+  RunRequest request{"", "", DefaultKinds()};
 };
 
 /// Parses the arguments after the program name; nothing and a reason in `error` when they

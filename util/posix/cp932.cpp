@@ -4,26 +4,28 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <stdexcept>
 
 #include "util/utf8.h"
 
 namespace mirelda {
 
+namespace {
+
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+}  // namespace
+
 struct Cp932Codec::Impl {
-  iconv_t decoder;
-  iconv_t encoder;
+  iconv_t decoder = iconv_open("UTF-8", "CP932");
+  iconv_t encoder = iconv_open("CP932", "UTF-8");
+
+  ~Impl() {
+    if (decoder != kNoConverter) iconv_close(decoder);
+    if (encoder != kNoConverter) iconv_close(encoder);
+  }
 };
 
 namespace {
-
-iconv_t OpenConverter(const char* to, const char* from) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
-  }
-  return cd;
-}
 
 // Runs iconv over the whole input; `on_stuck` is called at each position that iconv rejects,
 // appends what stands for the input there and returns how many input bytes that consumed.
@@ -57,21 +59,20 @@ std::string Convert(iconv_t cd, std::string_view in, size_t max_out, OnStuck on_
 
 }  // namespace
 
-Cp932Codec::Cp932Codec() : impl_(new Impl{OpenConverter("UTF-8", "CP932"), nullptr}) {
-  try {
-    impl_->encoder = OpenConverter("CP932", "UTF-8");
-  } catch (...) {
-    iconv_close(impl_->decoder);
-    delete impl_;
-    throw;
+std::unique_ptr<Cp932Codec> Cp932Codec::Open(std::error_code& error) {
+  errno = 0;
+  auto impl = std::make_unique<Impl>();
+  if (impl->decoder == kNoConverter || impl->encoder == kNoConverter) {
+    error = std::error_code(errno != 0 ? errno : EINVAL, std::generic_category());
+    return nullptr;
   }
+  error.clear();
+  return std::unique_ptr<Cp932Codec>(new Cp932Codec(std::move(impl)));
 }
 
-Cp932Codec::~Cp932Codec() {
-  iconv_close(impl_->decoder);
-  iconv_close(impl_->encoder);
-  delete impl_;
-}
+Cp932Codec::Cp932Codec(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+Cp932Codec::~Cp932Codec() = default;
 
 std::string Cp932Codec::Decode(std::string_view bytes) {
   // Every CP932 byte gives at most three UTF-8 bytes.

@@ -78,29 +78,24 @@ class PosixFileSystem final : public FileSystem {
     umask(umask_);
   }
 
-  std::int64_t ReadWhole(const std::string& path, std::string& bytes) override {
+  std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
+    bytes.clear();
     const int fd = OpenForReading(path);
-    if (fd < 0) return -1;
+    if (fd < 0) return LastError();
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size >= kMaxReadableSize) {
-      close(fd);
-      return -1;
-    }
-    if (st.st_size == 0) {
-      close(fd);
-      return 0;
-    }
-    bytes.resize(static_cast<size_t>(st.st_size));
-    size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) break;
-      done += static_cast<size_t>(got);
+    std::error_code status;
+    if (fstat(fd, &st) != 0) {
+      status = LastError();
+    } else if (!S_ISREG(st.st_mode)) {
+      status = std::make_error_code(S_ISDIR(st.st_mode) ? std::errc::is_a_directory
+                                                       : std::errc::invalid_argument);
+    } else if (st.st_size >= kMaxReadableSize) {
+      status = std::make_error_code(std::errc::file_too_large);
+    } else {
+      status = ReadAll(fd, static_cast<size_t>(st.st_size), bytes);
     }
     close(fd);
-    bytes.resize(done);
-    return static_cast<std::int64_t>(done);
+    return status;
   }
 
   bool CanOpenForReading(const std::string& path) override {
@@ -213,6 +208,21 @@ class PosixFileSystem final : public FileSystem {
     return folder.back() == '/' ? folder + name : folder + '/' + name;
   }
 
+  // Reads up to `size` bytes; a file that shrank meanwhile gives what it still holds.
+  static std::error_code ReadAll(int fd, size_t size, std::string& bytes) {
+    bytes.resize(size);
+    size_t done = 0;
+    while (done < size) {
+      const ssize_t got = read(fd, bytes.data() + done, size - done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) return LastError();
+      if (got == 0) break;
+      done += static_cast<size_t>(got);
+    }
+    bytes.resize(done);
+    return {};
+  }
+
   static std::error_code WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
       const ssize_t put = write(fd, bytes.data(), bytes.size());
@@ -224,7 +234,10 @@ class PosixFileSystem final : public FileSystem {
   }
 
   int OpenForReading(const std::string& path) {
-    if (HasNul(path)) return -1;
+    if (HasNul(path)) {
+      errno = EINVAL;
+      return -1;
+    }
     // Non-blocking, so that a FIFO or device under a data file's name cannot hang the run.
     constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     int fd = open(path.c_str(), kFlags);
@@ -249,11 +262,16 @@ class PosixFileSystem final : public FileSystem {
     } while (!Exists(base));
     if (missing.back().empty()) return path;
     std::string resolved = base;
-    bool found_all = true;
+    bool found = true;
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-      const std::string* match = found_all ? FindName(resolved, *it) : nullptr;
-      found_all = match != nullptr;
-      resolved = Join(resolved, found_all ? *match : *it);
+      // The exact name wins at every level: LOG/A and LOG/a are two folders, not one.
+      std::string next = Join(resolved, *it);
+      if (found && !Exists(next)) {
+        const std::string* match = FindName(resolved, *it);
+        found = match != nullptr;
+        if (found) next = Join(resolved, *match);
+      }
+      resolved = std::move(next);
     }
     if (path.back() == '/') resolved.push_back('/');
     return resolved;

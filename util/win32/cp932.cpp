@@ -80,13 +80,18 @@ struct Cp932Codec::Impl {
   }
 };
 
-Cp932Codec::Cp932Codec() : impl_(new Impl) {
+std::unique_ptr<Cp932Codec> Cp932Codec::Open(std::error_code& error) {
+  auto impl = std::make_unique<Impl>();
   for (const ExtraMapping& extra : kGlibcOnly) {
-    impl_->encoded[extra.ch] = extra.bytes < 0x100 ? 0x100 | extra.bytes : extra.bytes;
+    impl->encoded[extra.ch] = extra.bytes < 0x100 ? 0x100 | extra.bytes : extra.bytes;
   }
+  error.clear();
+  return std::unique_ptr<Cp932Codec>(new Cp932Codec(std::move(impl)));
 }
 
-Cp932Codec::~Cp932Codec() { delete impl_; }
+Cp932Codec::Cp932Codec(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+Cp932Codec::~Cp932Codec() = default;
 
 std::string Cp932Codec::Decode(std::string_view bytes) {
   std::string out;

@@ -100,27 +100,29 @@ std::wstring ExistingName(const std::string& path, const std::wstring& wide) {
 
 class Win32FileSystem final : public FileSystem {
  public:
-  std::int64_t ReadWhole(const std::string& path, std::string& bytes) override {
+  std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
+    bytes.clear();
     const Handle file(OpenUnshared(path));
+    if (!file.valid()) return HasNul(path) ? std::make_error_code(std::errc::invalid_argument)
+                                           : LastError();
     LARGE_INTEGER size;
-    if (!file.valid() || !IsDiskFile(file.get()) || !GetFileSizeEx(file.get(), &size) ||
-        size.QuadPart >= kMaxReadableSize) {
-      return -1;
-    }
-    if (size.QuadPart == 0) return 0;
+    if (!IsDiskFile(file.get())) return std::make_error_code(std::errc::invalid_argument);
+    if (!GetFileSizeEx(file.get(), &size)) return LastError();
+    if (size.QuadPart >= kMaxReadableSize) return std::make_error_code(std::errc::file_too_large);
     bytes.resize(static_cast<size_t>(size.QuadPart));
     size_t done = 0;
     while (done < bytes.size()) {
       DWORD got = 0;
       if (!ReadFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got,
-                    nullptr) ||
-          got == 0) {
-        break;
+                    nullptr)) {
+        return LastError();
       }
+      // A file that shrank meanwhile gives what it still holds.
+      if (got == 0) break;
       done += got;
     }
     bytes.resize(done);
-    return static_cast<std::int64_t>(done);
+    return {};
   }
 
   bool CanOpenForReading(const std::string& path) override {
