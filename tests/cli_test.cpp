@@ -9,8 +9,8 @@
 namespace mirelda {
 namespace {
 
-using test::KatjuIndex;
-using test::LiveIndex;
+using test::KatjushaIndex;
+using test::Live2chIndex;
 using test::ReadBytes;
 using test::Sjis;
 using test::WriteBytes;
@@ -38,8 +38,8 @@ class CliTest : public ::testing::Test {
   void MakeSample() {
     WriteBytes(dir_.Path("k/Katjusha.exe"), "");
     WriteBytes(dir_.Path("l/live2ch.exe"), "");
-    WriteBytes(dir_.Path("k/log/h/b/1.idx"), Sjis(KatjuIndex("h", "b", "1", "96")));
-    WriteBytes(dir_.Path("k/log/h/b/2.idx"), Sjis(KatjuIndex("h", "b", "2")));
+    WriteBytes(dir_.Path("k/log/h/b/1.idx"), Sjis(KatjushaIndex("h", "b", "1", "96")));
+    WriteBytes(dir_.Path("k/log/h/b/2.idx"), Sjis(KatjushaIndex("h", "b", "2")));
     WriteBytes(dir_.Path("k/log/h/b/3.idx"), "broken");
     WriteBytes(dir_.Path("k/favorite.idx"), "h\\b\\1.idx\r\nh\\b\\3.idx\r\n");
     WriteBytes(dir_.Path("k/stock.idx"), "h\\b\\2.idx\r\n");
@@ -56,6 +56,7 @@ TEST_F(CliTest, UsageErrorsDoNothing) {
                                                                 {"only-one"},
                                                                 {"a", "b", "c"},
                                                                 {"--kinds", "fav,bogus", "a", "b"},
+                                                                {"--kinds=fav,", "a", "b"},
                                                                 {"--frobnicate"},
                                                                 {"--kinds"}}) {
     EXPECT_EQ(Cli(args), 2);
@@ -67,8 +68,9 @@ TEST_F(CliTest, UsageErrorsDoNothing) {
 TEST_F(CliTest, HelpShowsTheNoticeAndVersionTheVersion) {
   EXPECT_EQ(Cli({"--help"}), 0);
   EXPECT_NE(Out().find("かちゅ～しゃのファイルは読み込むだけですので"), std::string::npos);
+  EXPECT_NE(Out().find("allidx    every thread index of the log tree\n"), std::string::npos);
   EXPECT_EQ(Cli({"--version"}), 0);
-  EXPECT_EQ(Out().rfind("mirelda-cli 1.00", 0), 0u);
+  EXPECT_EQ(Out(), "mirelda-cli 1.00\n");
 }
 
 TEST_F(CliTest, MissingProgramExitsOneWithTheMessage) {
@@ -101,18 +103,29 @@ TEST_F(CliTest, ConvertsEveryKindAndLeavesKatjushaUntouched) {
                 {"ftd/stock.ftd", "http://h/test/read.cgi/b/2/\r\n"},
                 {"namelist.txt", Sjis("名無し\r\n")},
                 {"myboard.brd", Sjis("マイボード\t0\r\n\ta\tb\r\n")},
-                {"log/h/b/1.idx", Sjis(LiveIndex("h", "b", "1", "96"))},
-                {"log/h/b/2.idx", Sjis(LiveIndex("h", "b", "2"))},
+                {"log/h/b/1.idx", Sjis(Live2chIndex("h", "b", "1", '1'))},
+                {"log/h/b/2.idx", Sjis(Live2chIndex("h", "b", "2"))},
             }));
 }
 
-TEST_F(CliTest, DefaultKindsSkipAllIndexesAndUnwritableFilesExitThree) {
+TEST_F(CliTest, DefaultKindsSkipAllIndexesAndUnwritableFilesExitThreeWithTheReason) {
   MakeSample();
   std::filesystem::create_directories(dir_.Path("l/myboard.brd"));  // a folder in the way
   EXPECT_EQ(Cli({dir_.Path("k"), dir_.Path("l")}), 3);
   EXPECT_NE(Out().find(dir_.Path("l/myboard.brdに書き込めませんでした")), std::string::npos);
+  EXPECT_NE(Err().find("mirelda-cli: " + dir_.Path("l/myboard.brd") + ": "), std::string::npos);
   EXPECT_EQ(Out().find("すべてのidx"), std::string::npos);
-  EXPECT_EQ(ReadBytes(dir_.Path("l/log/h/b/2.idx")), Sjis(LiveIndex("h", "b", "2")));
+  EXPECT_EQ(ReadBytes(dir_.Path("l/log/h/b/2.idx")), Sjis(Live2chIndex("h", "b", "2")));
+}
+
+TEST_F(CliTest, KindsReplaceTheDefaultsInBothSpellings) {
+  MakeSample();
+  EXPECT_EQ(Cli({"--kinds=namemail", dir_.Path("k"), dir_.Path("l")}), 0);
+  EXPECT_EQ(Out(), "各変換作業を開始します\nすべて変換完了\n");
+  EXPECT_EQ(Cli({"--kinds", "brd", dir_.Path("k"), dir_.Path("l")}), 0);
+  EXPECT_EQ(Out(), "各変換作業を開始します\n板ボタンを変換します\n1件ありました\n板ボタン変換完了\n"
+                   "すべて変換完了\n");
+  EXPECT_EQ(test::Snapshot(dir_.Path("l")).size(), 3u);  // live2ch.exe, namelist.txt, favboard.fbd
 }
 
 }  // namespace

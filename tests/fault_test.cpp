@@ -17,61 +17,26 @@
 namespace mirelda {
 namespace {
 
-using test::KatjuIndex;
+using test::KatjushaIndex;
 using test::ReadBytes;
 using test::Sjis;
 using test::WriteBytes;
-using Files = std::map<std::string, std::string>;
 
-class FaultTest : public ::testing::Test {
+class FaultTest : public test::FolderPair {
  protected:
-  FaultTest() {
-    WriteBytes(dir_.Path("k/Katjusha.exe"), "");
-    WriteBytes(dir_.Path("l/live2ch.exe"), "");
-    ui_.katju = dir_.Path("k/");
-    ui_.live = dir_.Path("l/");
-    ui_.ticks.assign(6, 1);
-  }
-
-  // Runs the conversion and checks what must hold after any fault.
-  RunOutcome RunChecked(FileSystem& fs) {
-    const Files katju_before = test::Snapshot(dir_.Path("k"));
-    Cp932Codec codec;
-    const RunOutcome outcome = RunConversion(ui_, fs, codec);
-    EXPECT_EQ(test::Snapshot(dir_.Path("k")), katju_before);
+  // Runs every kind and checks what must hold after any fault.
+  RunOutcome RunChecked() {
+    const RunOutcome outcome = Run("fav,brd,ftd,namemail,myboard,allidx");
     for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
       const auto name = entry.path().filename();
       EXPECT_TRUE(name == "k" || name == "l") << "written outside: " << name;
     }
-    for (const auto& [name, bytes] : test::Snapshot(dir_.Path("l"))) {
+    for (const auto& [name, bytes] : test::Snapshot(live2ch_)) {
       EXPECT_EQ(name.find(".mirelda-"), std::string::npos) << "stray file " << name;
     }
     return outcome;
   }
-
-  bool Logged(const std::string& line) {
-    return std::find(ui_.lines.begin(), ui_.lines.end(), line) != ui_.lines.end();
-  }
-
-  test::TempDir dir_;
-  test::RecordingFrontend ui_;
-  test::FaultyFileSystem fs_;
 };
-
-TEST_F(FaultTest, UnwritableAndUnlistableFoldersAreLoggedAndTheRestConverts) {
-  WriteBytes(dir_.Path("k/favorite.idx"), "h\\b\\1.idx\r\n");
-  WriteBytes(dir_.Path("k/log/h/b/1.idx"), Sjis(KatjuIndex("h", "b", "1")));
-  WriteBytes(dir_.Path("k/log/x/y/2.idx"), Sjis(KatjuIndex("x", "y", "2")));
-  WriteBytes(dir_.Path("k/other.brd"), "a\r\n");
-  WriteBytes(dir_.Path("l/myboard.brd"), "old");
-  fs_.fail_write = [&](const std::string& path) { return path == ui_.live + "myboard.brd"; };
-  fs_.fail_list = [&](const std::string& folder) { return folder == dir_.Path("k/log/x/"); };
-  EXPECT_EQ(RunChecked(fs_), RunOutcome::kCompletedWithFailures);
-  EXPECT_TRUE(Logged(ui_.live + "myboard.brdに書き込めませんでした"));
-  EXPECT_TRUE(Logged(dir_.Path("k/log/x/") + "を読み込めませんでした"));
-  EXPECT_EQ(ReadBytes(dir_.Path("l/myboard.brd")), "old");
-  EXPECT_NE(ReadBytes(dir_.Path("l/log/h/b/1.idx")), "<missing>");
-}
 
 // Windows file names are UTF-16 text: a name made of arbitrary bytes cannot exist there.
 #ifndef _WIN32
@@ -80,23 +45,21 @@ TEST_F(FaultTest, NamesAndContentsThatAreNotCp932PassThroughUnchanged) {
   const std::string index =
       "0\t0\t2\t\x81\x60\x80\x81\t" + board + "\t" + board + "\t1" + std::string(11, '\t') + "\r\n";
   WriteBytes(dir_.Path("k/log/" + board + "/" + board + "/1.idx"), index);
-  EXPECT_EQ(RunChecked(fs_), RunOutcome::kCompleted);
+  EXPECT_EQ(RunChecked(), RunOutcome::kCompleted);
   const std::string live = ReadBytes(dir_.Path("l/log/" + board + "/" + board + "/1.idx"));
   EXPECT_EQ(live.substr(0, 11), "10077\t\x81\x60\x80\x81\t");
   EXPECT_NE(live.find("http://" + board + "/test/read.cgi/" + board + "/1/"), std::string::npos);
 }
 #endif
 
-TEST_F(FaultTest, GiantKatjushaFilesAndReadOnlyLive2chFilesAreReported) {
-  WriteBytes(dir_.Path("k/favorite.idx"), "h\\b\\1.idx\r\n");
+TEST_F(FaultTest, AGiantKatjushaIndexIsReportedAndTheRestConverts) {
+  WriteBytes(dir_.Path("k/favorite.idx"), "h\\b\\1.idx\r\nh\\b\\2.idx\r\n");
   WriteBytes(dir_.Path("k/log/h/b/1.idx"), "x");
   std::filesystem::resize_file(dir_.Path("k/log/h/b/1.idx"), std::uintmax_t{1} << 31);  // sparse
-  WriteBytes(dir_.Path("l/favorite.ftd"), "old");
-  std::filesystem::permissions(dir_.Path("l/favorite.ftd"), std::filesystem::perms::owner_read);
-  EXPECT_EQ(RunChecked(fs_), RunOutcome::kCompletedWithFailures);
+  WriteBytes(dir_.Path("k/log/h/b/2.idx"), Sjis(KatjushaIndex("h", "b", "2")));
+  EXPECT_EQ(RunChecked(), RunOutcome::kCompleted);
   EXPECT_TRUE(Logged("h\\b\\1.idxは、なんか変です"));
-  EXPECT_TRUE(Logged(ui_.live + "favorite.ftdに書き込めませんでした"));
-  EXPECT_EQ(ReadBytes(dir_.Path("l/favorite.ftd")), "old");
+  EXPECT_EQ(Live2ch("favorite.ftd"), "\r\nhttp://h/test/read.cgi/b/2/\r\n");
 }
 
 #ifndef _WIN32
@@ -110,11 +73,11 @@ TEST_F(FaultTest, AFullDiskLeavesEveryOldFileWhole) {
   rlimit small = old_limit;
   small.rlim_cur = 16 * 1024;
   setrlimit(RLIMIT_FSIZE, &small);
-  const RunOutcome outcome = RunChecked(fs_);
+  const RunOutcome outcome = RunChecked();
   setrlimit(RLIMIT_FSIZE, &old_limit);
   std::signal(SIGXFSZ, old_handler);
   EXPECT_EQ(outcome, RunOutcome::kCompletedWithFailures);
-  EXPECT_TRUE(Logged(ui_.live + "favboard.fbdに書き込めませんでした"));
+  EXPECT_TRUE(Logged(live2ch_ + "favboard.fbdに書き込めませんでした"));
   EXPECT_EQ(ReadBytes(dir_.Path("l/favboard.fbd")), "old board buttons");
 }
 
@@ -122,15 +85,15 @@ TEST_F(FaultTest, TreesThousandsOfFoldersDeepConvertWithoutRecursion) {
   constexpr int kDepth = 1800;
   std::string relative;
   for (int i = 0; i < kDepth; ++i) relative += "d/";
-  WriteBytes(dir_.Path("k/log/" + relative + "1.idx"), Sjis(KatjuIndex("h", "b", "1")));
-  EXPECT_EQ(RunChecked(fs_), RunOutcome::kCompleted);
+  WriteBytes(dir_.Path("k/log/" + relative + "1.idx"), Sjis(KatjushaIndex("h", "b", "1")));
+  EXPECT_EQ(RunChecked(), RunOutcome::kCompleted);
   EXPECT_NE(ReadBytes(dir_.Path("l/log/" + relative + "1.idx")), "<missing>");
 }
 
 TEST_F(FaultTest, PathsTooLongForTheSystemAreReportedNotFatal) {
   const std::string name(300, 'n');  // longer than any file name may be
   WriteBytes(dir_.Path("k/favorite.idx"), "h\\b\\" + name + ".idx\r\n");
-  EXPECT_EQ(RunChecked(fs_), RunOutcome::kCompleted);
+  EXPECT_EQ(RunChecked(), RunOutcome::kCompleted);
   EXPECT_TRUE(Logged("h\\b\\" + name + ".idxは、なんか変です"));
 }
 #endif

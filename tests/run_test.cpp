@@ -1,4 +1,4 @@
-// The conversion run: folder normalisation, program checks, order of converters, outcome.
+// The conversion run: folder normalisation, program checks, order of kinds, outcome.
 #include "app/run.h"
 
 #include <gtest/gtest.h>
@@ -11,82 +11,97 @@
 namespace mirelda {
 namespace {
 
-using test::WriteBytes;
 using Lines = std::vector<std::string>;
+const std::string kSeparator(1, kSep);
 
-class RunTest : public ::testing::Test {
- protected:
-  RunTest() {
-    ui_.katju = dir_.Path("k");
-    ui_.live = dir_.Path("l/");
-    WriteBytes(dir_.Path("k/Katjusha.exe"), "");
-    WriteBytes(dir_.Path("l/live2ch.exe"), "");
-  }
-  RunOutcome Run() { return RunConversion(ui_, fs_, codec_); }
+class RunTest : public test::FolderPair {};
 
-  test::TempDir dir_;
-  test::RecordingFrontend ui_;
-  test::FaultyFileSystem fs_;
-  Cp932Codec codec_;
-};
+TEST(RunRequestTest, FolderTextsEndInOneSeparator) {
+  const RunRequest request = Normalised({"", "l" + kSeparator, {}});
+  EXPECT_EQ(request.katjusha_folder, kSeparator);
+  EXPECT_EQ(request.live2ch_folder, "l" + kSeparator);
+  EXPECT_EQ(WithSeparator("C:"), "C:" + kSeparator);
+}
 
 TEST_F(RunTest, MissingProgramsEndTheRunWithAMessageOnly) {
-  std::filesystem::remove(dir_.Path("k/Katjusha.exe"));
-  std::filesystem::remove(dir_.Path("l/live2ch.exe"));
-  EXPECT_EQ(Run(), RunOutcome::kChecksFailed);
-  EXPECT_EQ(ui_.messages, Lines{"かちゅ～しゃが見つかりません"});
-  WriteBytes(dir_.Path("k/Katjusha.exe"), "");
-  EXPECT_EQ(Run(), RunOutcome::kChecksFailed);
-  EXPECT_EQ(ui_.messages.back(), "Live2chが見つかりません");
-  EXPECT_TRUE(ui_.lines.empty());
-  EXPECT_TRUE(ui_.start_enabled);
-  EXPECT_EQ(ui_.katju, dir_.Path("k/"));  // normalised all the same
-  EXPECT_EQ(ui_.live, dir_.Path("l/"));
+  std::filesystem::remove(katjusha_ + "Katjusha.exe");
+  std::filesystem::remove(live2ch_ + "live2ch.exe");
+  EXPECT_EQ(Run("fav"), RunOutcome::kChecksFailed);
+  test::WriteBytes(katjusha_ + "Katjusha.exe", "");
+  EXPECT_EQ(Run("fav"), RunOutcome::kChecksFailed);
+  EXPECT_EQ(report_.messages, (Lines{"かちゅ～しゃが見つかりません", "Live2chが見つかりません"}));
+  EXPECT_TRUE(report_.lines.empty());
 }
 
-TEST_F(RunTest, AnEmptyFolderTextBecomesTheSeparator) {
-  ui_.katju = "";
-  EXPECT_EQ(Run(), RunOutcome::kChecksFailed);
-  EXPECT_EQ(ui_.katju, std::string(1, kSep));
+TEST_F(RunTest, OneFolderForBothProgramsIsRefusedHoweverItIsSpelt) {
+  test::WriteBytes(katjusha_ + "live2ch.exe", "");
+  std::vector<std::string> spellings{katjusha_, test::P(katjusha_ + "./")};
+#ifndef _WIN32
+  std::filesystem::create_directory_symlink(dir_.Path("k"), dir_.Path("link"));
+  spellings.push_back(dir_.Path("link"));
+#endif
+  std::error_code error;
+  const auto codec = Cp932Codec::Open(error);
+  for (const std::string& live2ch : spellings) {
+    report_.messages.clear();
+    EXPECT_EQ(RunConversion({katjusha_, live2ch, DefaultKinds()}, report_, fs_, *codec),
+              RunOutcome::kChecksFailed);
+    EXPECT_EQ(report_.messages, Lines{"かちゅ～しゃとLive2chに同じフォルダが指定されています"});
+  }
+  EXPECT_TRUE(report_.lines.empty());
 }
 
-TEST_F(RunTest, OneFolderForBothProgramsIsRefused) {
-  WriteBytes(dir_.Path("k/live2ch.exe"), "");
-  ui_.live = dir_.Path("k/");
-  EXPECT_EQ(Run(), RunOutcome::kChecksFailed);
-  EXPECT_EQ(ui_.messages, Lines{"かちゅ～しゃとLive2chに同じフォルダが指定されています"});
+TEST_F(RunTest, NothingRequestedStillCompletes) {
+  EXPECT_EQ(Run(""), RunOutcome::kCompleted);
+  EXPECT_EQ(report_.lines, (Lines{"各変換作業を開始します", "すべて変換完了"}));
+  EXPECT_EQ(report_.messages, Lines{"すべて変換終了"});
 }
 
-TEST_F(RunTest, NothingTickedStillCompletes) {
-  ui_.ticks.assign(6, 0);
-  EXPECT_EQ(Run(), RunOutcome::kCompleted);
-  EXPECT_EQ(ui_.lines, (Lines{"各変換作業を開始します", "すべて変換完了"}));
-  EXPECT_EQ(ui_.messages, Lines{"すべて変換終了"});
-  EXPECT_FALSE(ui_.start_enabled);
-}
-
-TEST_F(RunTest, ConvertersRunInTheirFixedOrder) {
-  ui_.ticks.assign(6, 1);
-  EXPECT_EQ(Run(), RunOutcome::kCompleted);
-  EXPECT_EQ(ui_.lines,
+TEST_F(RunTest, KindsRunAloneOrTogetherInTheirFixedOrder) {
+  const Lines openings{"お気に入りを変換します", "板ボタンを変換します", "スレッド倉庫を変換します",
+                       "", "other.brdをmyboard.brdに変換します", "すべてのidxを変換します"};
+  for (size_t i = 0; i < openings.size(); ++i) {
+    report_.lines.clear();
+    EXPECT_EQ(Run(std::string(kDataKinds[i].option)), RunOutcome::kCompleted);
+    EXPECT_EQ(report_.lines.size() > 2 ? report_.lines[1] : "", openings[i]) << i;
+  }
+  report_.lines.clear();
+  EXPECT_EQ(Run("allidx,myboard,namemail,ftd,brd,fav"), RunOutcome::kCompleted);
+  EXPECT_EQ(report_.lines,
             (Lines{"各変換作業を開始します", "お気に入りを変換します", "お気に入りファイルが変です",
                    "板ボタンを変換します", "板ボタンファイルが変です", "スレッド倉庫を変換します",
                    "other.brdをmyboard.brdに変換します", "外部板ファイルが変です",
                    "すべてのidxを変換します", "すべてのidxを変換完了", "すべて変換完了"}));
+  EXPECT_EQ(DefaultKinds(), test::Kinds("fav,brd,ftd,namemail,myboard"));
 }
 
-TEST_F(RunTest, FailuresAndEscapedErrorsAreReportedAndTheRunGoesOn) {
-  WriteBytes(dir_.Path("k/other.brd"), "x\r\n");
-  WriteBytes(dir_.Path("k/favboard.idx"), "y\r\n");
-  fs_.fail_write = [&](const std::string& path) {
-    if (path == ui_.live + "favboard.fbd") throw std::runtime_error("disk gone");
-    return path == ui_.live + "myboard.brd";
+TEST_F(RunTest, AnEscapedErrorAloneEndsTheRunWithFailures) {
+  Katjusha("favboard.idx", "y\r\n");
+  Katjusha("other.brd", "x\r\n");
+  fs_.fail_write = [&](const std::string& path) -> bool {
+    if (path == live2ch_ + "favboard.fbd") throw std::runtime_error("disk gone");
+    return false;
   };
-  EXPECT_EQ(Run(), RunOutcome::kCompletedWithFailures);
-  EXPECT_EQ(ui_.lines[5], "変換中にエラーが起きたため、この項目を中断しました: disk gone");
-  EXPECT_EQ(ui_.lines[6], "スレッド倉庫を変換します");
-  EXPECT_EQ(ui_.lines[9], ui_.live + "myboard.brdに書き込めませんでした");
-  EXPECT_EQ(ui_.lines.back(), "すべて変換完了");
+  EXPECT_EQ(Run("brd,myboard"), RunOutcome::kCompletedWithFailures);
+  EXPECT_EQ(report_.lines[3], "変換中にエラーが起きたため、この項目を中断しました: disk gone");
+  EXPECT_EQ(report_.lines[4], "other.brdをmyboard.brdに変換します");
+  EXPECT_EQ(report_.lines.back(), "すべて変換完了");
+}
+
+TEST_F(RunTest, AFolderThatCannotBeListedAloneEndsTheRunWithFailures) {
+  Katjusha("log/h/1.idx", "");
+  fs_.fail_list = [&](const std::string& folder) { return folder == katjusha_ + test::P("log/h/"); };
+  EXPECT_EQ(Run("allidx"), RunOutcome::kCompletedWithFailures);
+  EXPECT_TRUE(Logged(katjusha_ + test::P("log/h/") + "を読み込めませんでした"));
+  EXPECT_EQ(report_.failures, Lines{katjusha_ + test::P("log/h/")});
+}
+
+TEST_F(RunTest, AStopBetweenTwoFilesEndsTheRunWithoutItsClosingLines) {
+  Katjusha("log/h/b/1.idx", test::KatjushaIndex("h", "b", "1"));
+  report_.stop_at = 2;
+  EXPECT_EQ(Run("allidx"), RunOutcome::kStopped);
+  EXPECT_EQ(report_.lines, (Lines{"各変換作業を開始します", "すべてのidxを変換します"}));
+  EXPECT_TRUE(report_.messages.empty());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Fixture folders and a recording front end for the engine's tests.
+// Fixture folders, a recording report sink and a file system with injected faults.
 #include "tests/test_support.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -30,16 +31,15 @@ TempDir::~TempDir() {
   std::error_code ignored;
   for (auto it = fs::recursive_directory_iterator(root_, ignored);
        it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-    fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   }
   fs::remove_all(root_, ignored);
 }
 
-std::string TempDir::Path(const std::string& relative) const {
-  std::string path = root_ + relative;
-  for (char& c : path) {
-    if (c == '/') c = kSep;
-  }
+std::string TempDir::Path(const std::string& relative) const { return P(root_ + relative); }
+
+std::string P(std::string path) {
+  std::replace(path.begin(), path.end(), '/', kSep);
   return path;
 }
 
@@ -74,20 +74,25 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
   return files;
 }
 
-std::string KatjuIndex(const std::string& host, const std::string& board, const std::string& key,
-                       const std::string& flag) {
+std::string KatjushaIndex(const std::string& host, const std::string& board,
+                          const std::string& key, const std::string& flag) {
   return "0\t" + flag + "\t2\tスレ" + key + "\t" + host + "\t" + board + "\t" + key +
          "\t7\t8\t9\t10\t11\t12\t13\t14\t15\t16\t17\r\n";
 }
 
-std::string LiveIndex(const std::string& host, const std::string& board, const std::string& key,
-                      const std::string& flag) {
-  const std::string v = (flag == "112" || flag == "96") ? "1" : "0";
+std::string Live2chIndex(const std::string& host, const std::string& board,
+                         const std::string& key, char flag) {
   return "10077\tスレ" + key + "\thttp://" + host + "/test/read.cgi/" + board + "/" + key +
-         "/\t0\t10\t11\t14\t15\t0\t17\t" + v + "\t0\t\t\t\t";
+         "/\t0\t10\t11\t14\t15\t0\t17\t" + flag + "\t0\t\t\t\t";
 }
 
-std::int64_t FaultyFileSystem::ReadWhole(const std::string& path, std::string& bytes) {
+std::string Sjis(const std::string& text) {
+  std::error_code error;
+  static const auto codec = Cp932Codec::Open(error);
+  return codec->Encode(text);
+}
+
+std::error_code FaultyFileSystem::ReadWhole(const std::string& path, std::string& bytes) {
   return real_->ReadWhole(path, bytes);
 }
 bool FaultyFileSystem::CanOpenForReading(const std::string& path) {
@@ -95,6 +100,7 @@ bool FaultyFileSystem::CanOpenForReading(const std::string& path) {
 }
 bool FaultyFileSystem::IsFolder(const std::string& path) { return real_->IsFolder(path); }
 std::error_code FaultyFileSystem::MakeFolder(const std::string& path) {
+  made.push_back(path);
   return real_->MakeFolder(path);
 }
 std::error_code FaultyFileSystem::ListFolder(const std::string& path, FolderEntries& entries) {
@@ -109,9 +115,48 @@ bool FaultyFileSystem::IsSameFolder(const std::string& a, const std::string& b) 
   return real_->IsSameFolder(a, b);
 }
 
-std::string Sjis(const std::string& text) {
-  static Cp932Codec codec;
-  return codec.Encode(text);
+KindSet Kinds(const std::string& names) {
+  KindSet kinds;
+  for (size_t i = 0; i < kinds.size(); ++i) {
+    kinds[i] = ("," + names + ",").find("," + std::string(kDataKinds[i].option) + ",") !=
+               std::string::npos;
+  }
+  return kinds;
+}
+
+FolderPair::FolderPair() {
+  WriteBytes(katjusha_ + "Katjusha.exe", "");
+  WriteBytes(live2ch_ + "live2ch.exe", "");
+}
+
+void FolderPair::Katjusha(const std::string& relative, const std::string& text) {
+  WriteBytes(dir_.Path("k/" + relative), Sjis(text));
+}
+
+void FolderPair::Live2ch(const std::string& relative, const std::string& text) {
+  WriteBytes(dir_.Path("l/" + relative), Sjis(text));
+}
+
+std::string FolderPair::Live2ch(const std::string& relative) const {
+  return ReadBytes(dir_.Path("l/" + relative));
+}
+
+RunOutcome FolderPair::Run(const std::string& kinds) {
+  const auto before = Snapshot(katjusha_);
+  std::error_code error;
+  const auto codec = Cp932Codec::Open(error);
+  const RunOutcome outcome = RunConversion({katjusha_, live2ch_, Kinds(kinds)}, report_, fs_, *codec);
+  EXPECT_EQ(Snapshot(katjusha_), before) << "the Katjusha folder was changed";
+  return outcome;
+}
+
+std::vector<std::string> FolderPair::ConverterLines() const {
+  if (report_.lines.size() < 2) return {};
+  return {report_.lines.begin() + 1, report_.lines.end() - 1};
+}
+
+bool FolderPair::Logged(const std::string& line) const {
+  return std::find(report_.lines.begin(), report_.lines.end(), line) != report_.lines.end();
 }
 
 }  // namespace mirelda::test

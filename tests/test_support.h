@@ -1,5 +1,7 @@
-// Fixture folders and a recording front end for the engine's tests.
+// Fixture folders, a recording report sink and a file system with injected faults.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
@@ -7,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frontend.h"
+#include "app/run.h"
 #include "util/file_system.h"
 
 namespace mirelda::test {
@@ -27,6 +29,9 @@ class TempDir {
   std::string root_;
 };
 
+/// A path written with '/', in the platform's separator. "a/b" => "a\\b" on Windows.
+std::string P(std::string path);
+
 /// Writes a file (making its folders) with exactly these bytes.
 void WriteBytes(const std::string& path, const std::string& bytes);
 /// The file's bytes; "<missing>" when it cannot be read.
@@ -34,23 +39,26 @@ std::string ReadBytes(const std::string& path);
 /// Every file under `folder`, by relative path with '/', with its bytes (its size from 1 MiB on).
 std::map<std::string, std::string> Snapshot(const std::string& folder);
 
-/// A Katjusha thread index line of 18 fields: flag in field 1, title 3, host 4, board 5, key 6.
-std::string KatjuIndex(const std::string& host, const std::string& board, const std::string& key,
-                       const std::string& flag = "0");
-/// The Live2ch line that KatjuIndex(host, board, key, flag) converts to.
-std::string LiveIndex(const std::string& host, const std::string& board, const std::string& key,
-                      const std::string& flag = "0");
+/// A Katjusha thread index of 18 fields, each its own number but for the title (3), host (4),
+/// board (5) and key (6), with `flag` in field 1 and CR LF at the end.
+std::string KatjushaIndex(const std::string& host, const std::string& board,
+                          const std::string& key, const std::string& flag = "0");
+
+/// The Live2ch line of KatjushaIndex(host, board, key, ...), with `flag` as its flag field.
+std::string Live2chIndex(const std::string& host, const std::string& board,
+                         const std::string& key, char flag = '0');
 
 /// UTF-8 text encoded in code page 932.
 std::string Sjis(const std::string& text);
 
 /// The native file system with failures injected where a predicate of the path says so.
-class FaultyFileSystem : public FileSystem {
+class FaultyFileSystem final : public FileSystem {
  public:
   std::function<bool(const std::string&)> fail_list = [](const std::string&) { return false; };
   std::function<bool(const std::string&)> fail_write = [](const std::string&) { return false; };
+  std::vector<std::string> made;  ///< every folder it was asked to make
 
-  std::int64_t ReadWhole(const std::string& path, std::string& bytes) override;
+  std::error_code ReadWhole(const std::string& path, std::string& bytes) override;
   bool CanOpenForReading(const std::string& path) override;
   bool IsFolder(const std::string& path) override;
   std::error_code MakeFolder(const std::string& path) override;
@@ -62,24 +70,47 @@ class FaultyFileSystem : public FileSystem {
   std::unique_ptr<FileSystem> real_ = MakeNativeFileSystem();
 };
 
-/// A front end that keeps what the run does to it.
-class RecordingFrontend : public Frontend {
+/// A report sink that keeps everything it is told; it asks the run to stop once `stop_at`
+/// chances to let events through have been given.
+class RecordingReport final : public RunReport {
  public:
-  std::string katju, live;
-  std::vector<int> ticks{1, 1, 1, 1, 1, 0};
-  std::vector<std::string> lines, messages;
-  bool start_enabled = true;
+  std::vector<std::string> lines, messages, failures;
   int events = 0;
+  int stop_at = -1;
 
-  std::string KatjuFolder() override { return katju; }
-  void SetKatjuFolder(const std::string& text) override { katju = text; }
-  std::string LiveFolder() override { return live; }
-  void SetLiveFolder(const std::string& text) override { live = text; }
-  int CheckValue(Choice choice) override { return ticks[static_cast<size_t>(choice)]; }
-  void DisableStart() override { start_enabled = false; }
-  void AddText(const std::string& line) override { lines.push_back(line); }
+  void AddLine(const std::string& line) override { lines.push_back(line); }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void ProcessEvents() override { ++events; }
+  void ExplainFailure(const std::string& path, std::error_code) override {
+    failures.push_back(path);
+  }
+  bool LetEventsThrough() override { return ++events != stop_at; }
+};
+
+/// The kinds named as mirelda-cli's --kinds names them. "fav,brd" => favourites, board buttons.
+KindSet Kinds(const std::string& names);
+
+/// A Katjusha folder "k" and a Live2ch folder "l", each holding its program, and a run over them.
+class FolderPair : public ::testing::Test {
+ protected:
+  FolderPair();
+
+  /// Writes a file under the Katjusha or the Live2ch folder; `text` is encoded in CP932.
+  void Katjusha(const std::string& relative, const std::string& text);
+  void Live2ch(const std::string& relative, const std::string& text);
+  /// The bytes of a file under the Live2ch folder; "<missing>" when there is none.
+  std::string Live2ch(const std::string& relative) const;
+
+  /// Runs the conversion of `kinds` and checks that the Katjusha folder is left as it was.
+  RunOutcome Run(const std::string& kinds);
+  /// What the converters logged: the run's lines without its opening and closing ones.
+  std::vector<std::string> ConverterLines() const;
+  bool Logged(const std::string& line) const;
+
+  TempDir dir_;
+  const std::string katjusha_ = dir_.Path("k/");
+  const std::string live2ch_ = dir_.Path("l/");
+  RecordingReport report_;
+  FaultyFileSystem fs_;
 };
 
 }  // namespace mirelda::test

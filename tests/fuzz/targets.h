@@ -19,8 +19,6 @@ void RecordList(const std::uint8_t* data, std::size_t size);
 void FavouritePath(const std::uint8_t* data, std::size_t size);
 /// A path is its folder part followed by its file name; patterns match without hanging.
 void PathParts(const std::uint8_t* data, std::size_t size);
-/// A raw API buffer cleans to a text without NUL.
-void ApiText(const std::uint8_t* data, std::size_t size);
 
 struct NamedTarget {
   const char* name;
@@ -30,7 +28,7 @@ struct NamedTarget {
 /// Every target, by its name, which is also the name of its seed folder under corpus/.
 inline constexpr NamedTarget kTargets[] = {
     {"Cp932RoundTrip", Cp932RoundTrip}, {"ThreadIndex", ThreadIndex}, {"RecordList", RecordList},
-    {"FavouritePath", FavouritePath},   {"PathParts", PathParts},     {"ApiText", ApiText},
+    {"FavouritePath", FavouritePath},   {"PathParts", PathParts},
 };
 
 }  // namespace mirelda::fuzz

@@ -1,7 +1,8 @@
-// The codec gives the same texts on every platform: where the tables of Windows and glibc
-// differ, both halves must agree on one answer.
+// The code page 932 codec gives the same texts on every platform: where the tables of Windows
+// and glibc differ, both halves must agree on one answer; bytes that are not CP932 survive.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "util/cp932.h"
@@ -30,25 +31,31 @@ constexpr Mapping kRoundTrips[] = {
     {"\x85\x40", "\uF785@"},   // an unassigned pair: the lead byte kept raw
     {"\x81\x0A", "\uF781\n"},  // a lead byte before a byte that cannot be a trail
     {"a\x82", "a\uF782"},      // a lead byte at the very end
+    {"\x82\xA9\x82\xBF\x82\xE3\x81\x60\x82\xB5\x82\xE1", "かちゅ～しゃ"},
 };
 
-TEST(Cp932TableTest, DecodesTheSameTextsOnEveryPlatform) {
-  Cp932Codec codec;
+class Cp932TableTest : public ::testing::Test {
+ protected:
+  std::error_code error_;
+  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(error_);
+  Cp932Codec& codec = *codec_;
+};
+
+TEST_F(Cp932TableTest, DecodesTheSameTextsOnEveryPlatform) {
   for (const Mapping& m : kRoundTrips) {
     EXPECT_EQ(codec.Decode(m.bytes), m.text) << m.text;
     EXPECT_EQ(codec.Encode(m.text), m.bytes) << m.text;
   }
+  EXPECT_EQ(codec.Decode(std::string("a\0b\r\n", 5)), std::string("a\0b\r\n", 5));
 }
 
-TEST(Cp932TableTest, DuplicatesDecodeAliveButEncodeToOneForm) {
-  Cp932Codec codec;
+TEST_F(Cp932TableTest, DuplicatesDecodeAliveButEncodeToOneForm) {
   // NEC-selected IBM extensions and NEC row 13 repeat characters found elsewhere.
   EXPECT_EQ(codec.Decode("\xEE\xEF\x87\x90\xEE\xF9"), "\u2170\u2252\uFFE2");
   EXPECT_EQ(codec.Encode("\u2170\u2252\uFFE2"), "\xFA\x40\x81\xE0\x81\xCA");
 }
 
-TEST(Cp932TableTest, EncodesLookAlikesAsGlibcDoes) {
-  Cp932Codec codec;
+TEST_F(Cp932TableTest, EncodesLookAlikesAsGlibcDoes) {
   // glibc maps these through compatibility forms that Windows' table lacks.
   const Mapping look_alikes[] = {
       {"\x81\x91", "\u00A2"}, {"\x81\x92", "\u00A3"}, {"\x5C", "\u00A5"},
@@ -58,12 +65,12 @@ TEST(Cp932TableTest, EncodesLookAlikesAsGlibcDoes) {
   for (const Mapping& m : look_alikes) EXPECT_EQ(codec.Encode(m.text), m.bytes) << m.text;
 }
 
-TEST(Cp932TableTest, CharactersOnlyWindowsCanEncodeBecomeQuestionMarks) {
-  Cp932Codec codec;
+TEST_F(Cp932TableTest, CharactersOnlyWindowsCanEncodeBecomeQuestionMarks) {
   // Windows' images of the bytes 0x80, 0xA0 and 0xFD to 0xFF, which glibc does not know.
   EXPECT_EQ(codec.Encode("\u0080\uF8F0\uF8F1\uF8F2\uF8F3"), "?????");
   EXPECT_EQ(codec.Encode("\xED\xA0\x80"), "?");    // a UTF-8 encoded surrogate
   EXPECT_EQ(codec.Encode("\xE0\x80\x80"), "???");  // an overlong form, byte by byte
+  EXPECT_EQ(codec.Encode("a😀b\xC3z"), "a?b?z");     // beyond CP932, and broken UTF-8
 }
 
 }  // namespace

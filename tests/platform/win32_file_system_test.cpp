@@ -35,14 +35,14 @@ TEST(Win32FileSystemTest, AFileHeldOpenElsewhereReadsAsMissing) {
   for (const DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
     const HANDLE held = HoldOpen(path, share);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    std::string bytes = "untouched";
-    EXPECT_EQ(fs->ReadWhole(path, bytes), -1) << share;
-    EXPECT_EQ(bytes, "untouched");
+    std::string bytes;
+    EXPECT_EQ(fs->ReadWhole(path, bytes), std::errc::device_or_resource_busy) << share;
+    EXPECT_EQ(bytes, "");
     EXPECT_FALSE(fs->CanOpenForReading(path)) << share;
     CloseHandle(held);
   }
   std::string bytes;
-  EXPECT_EQ(fs->ReadWhole(path, bytes), 3);
+  EXPECT_FALSE(fs->ReadWhole(path, bytes));
   EXPECT_EQ(bytes, "abc");
 }
 
@@ -103,7 +103,8 @@ TEST(Win32FileSystemTest, NamesOutsideTheAnsiCodePageKeepTheirCharacters) {
   const std::string file = folder + "\\板😀.txt";
   ASSERT_FALSE(fs->ReplaceWhole(file, "x"));
   std::string bytes;
-  EXPECT_EQ(fs->ReadWhole(file, bytes), 1);
+  EXPECT_FALSE(fs->ReadWhole(file, bytes));
+  EXPECT_EQ(bytes, "x");
   FolderEntries entries;
   ASSERT_FALSE(fs->ListFolder(folder + "\\", entries));
   EXPECT_EQ(entries.files, std::vector<std::string>{"板😀.txt"});

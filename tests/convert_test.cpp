@@ -1,0 +1,205 @@
+// The record converters on their own, and each converter on a pair of folders.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "convert/board_buttons.h"
+#include "convert/favourites.h"
+#include "convert/record_list.h"
+#include "convert/thread_index.h"
+#include "tests/test_support.h"
+
+namespace mirelda {
+namespace {
+
+using test::KatjushaIndex;
+using test::Live2chIndex;
+using test::Sjis;
+using Lines = std::vector<std::string>;
+
+TEST(RecordTest, ListsSplitAtEveryLineEndAndJoinWithCrLf) {
+  using Pieces = std::vector<std::string_view>;
+  EXPECT_EQ(SplitRecords("a\r\nb\nc"), (Pieces{"a", "b", "c"}));
+  EXPECT_EQ(SplitRecords("a\r\n\r\n"), (Pieces{"a", ""}));
+  EXPECT_EQ(SplitRecords("\n"), (Pieces{""}));
+  EXPECT_EQ(SplitRecords("a\rb\r\r\n"), (Pieces{"a\rb\r"}));
+  EXPECT_EQ(SplitRecords(""), Pieces{});
+  EXPECT_EQ(JoinRecords({"a", ""}), "a\r\n\r\n");
+  EXPECT_EQ(CountLine(12), "12件ありました");
+}
+
+TEST(RecordTest, ThreadIndexesNeedEighteenFieldsAndDropLineEnds) {
+  const std::string index = KatjushaIndex("news.2ch.net", "newsplus", "123");
+  EXPECT_EQ(ThreadIndexLine(index), Live2chIndex("news.2ch.net", "newsplus", "123"));
+  EXPECT_EQ(ThreadIndexLine(index + "\tmore\r\n"), ThreadIndexLine(index));
+  EXPECT_EQ(ThreadIndexLine(std::string(17, '\t')),
+            "10077\t\thttp:///test/read.cgi///\t0\t\t\t\t\t0\t\t0\t0\t\t\t\t");
+  EXPECT_EQ(ThreadIndexLine(std::string(16, '\t') + "\r\n"), "");
+  EXPECT_EQ(ThreadIndexLine("0\t1\t2\t3\r\n\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t16\t1\n7"),
+            "10077\t3\thttp://4/test/read.cgi/5/6/\t0\t10\t11\t14\t15\t0\t17\t0\t0\t\t\t\t");
+  EXPECT_EQ(ThreadIndexLine(""), "");
+}
+
+TEST(RecordTest, OnlyExactlyNinetySixOrOneHundredTwelveSetTheFlag) {
+  for (const char* set : {"96", "112"}) {
+    EXPECT_EQ(ThreadIndexLine(KatjushaIndex("h", "b", "1", set)), Live2chIndex("h", "b", "1", '1'));
+  }
+  for (const char* other : {" 96", "112 ", "096", "0112", "97", "", "1"}) {
+    EXPECT_EQ(ThreadIndexLine(KatjushaIndex("h", "b", "1", other)), Live2chIndex("h", "b", "1"));
+  }
+}
+
+TEST(RecordTest, BoardButtonsLoseEveryMarkAndKeepItAsAFlag) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"a▽b", "ab\t0"}, {"▽", "\t0"}, {"▽▽x▽", "x\t0"}, {"abc", "abc\t1"}, {"", "\t1"},
+      {"▼△", "▼△\t1"}};
+  for (const auto& [record, line] : cases) EXPECT_EQ(BoardButtonLine(record), line) << record;
+}
+
+TEST(RecordTest, FavouritePathsFormThreadUrlsAndStayInsideTheLogFolder) {
+  EXPECT_EQ(ThreadUrl("P_Q\\R\\123.idx"), "http://P/Q/test/read.cgi/R/123/");
+  EXPECT_EQ(ThreadUrl("a_b_c\\R\\1.2.idx\\x"), "http://a/b/c/test/read.cgi/R/1/");
+  EXPECT_EQ(ThreadUrl("h\\b\\.idx"), "http://h/test/read.cgi/b//");
+  EXPECT_EQ(ThreadUrl("h\\b\\1"), "");
+  EXPECT_TRUE(IsUsableFavouritePath("h\\b\\1.idx"));
+  for (const char* bad : {"", "h\\1.idx", "h\\b\\1", "\\h\\b\\1.idx", "/h\\b\\1.idx",
+                          "C:\\h\\1.idx", "h\\..\\1.idx", "h\\b\\..", "h/../..\\b\\1.idx",
+                          "h\\.\\1.idx", "h\\b/.\\1.idx"}) {
+    EXPECT_FALSE(IsUsableFavouritePath(bad)) << bad;
+  }
+}
+
+class ConverterTest : public test::FolderPair {
+ protected:
+  void Index(const std::string& host, const std::string& board, const std::string& key) {
+    Katjusha("log/" + host + "/" + board + "/" + key + ".idx", KatjushaIndex(host, board, key));
+  }
+  std::string Url(const std::string& host, const std::string& board, const std::string& key) {
+    return "http://" + host + "/test/read.cgi/" + board + "/" + key + "/";
+  }
+};
+
+TEST_F(ConverterTest, FavouritesConvertEveryUsableEntryAndKeepTheirPlaces) {
+  Index("h_x", "b", "1");
+  Index("h", "b", "3");
+  Katjusha("favorite.idx", "h_x\\b\\1.idx\r\nh\\b\\2.idx\n\r\n..\\..\\x\\1.idx\r\nh\\b\\3.idx");
+  EXPECT_EQ(Run("fav"), RunOutcome::kCompleted);
+  EXPECT_EQ(ConverterLines(),
+            (Lines{"お気に入りを変換します", "5件ありました", "h\\b\\2.idxは、なんか変です",
+                   "は、なんか変です", "..\\..\\x\\1.idxは、なんか変です", "お気に入り変換完了"}));
+  EXPECT_EQ(Live2ch("favorite.ftd"),
+            Url("h/x", "b", "1") + "\r\n\r\n\r\n\r\n" + Url("h", "b", "3") + "\r\n");
+  EXPECT_EQ(Live2ch("log/h_x/b/1.idx"), Sjis(Live2chIndex("h_x", "b", "1")));
+  EXPECT_EQ(Live2ch("log/h/b/2.idx"), "<missing>");
+}
+
+TEST_F(ConverterTest, MissingOrEmptyListsLeaveLive2chFilesAlone) {
+  Live2ch("favorite.ftd", "old fav");
+  Live2ch("favboard.fbd", "old brd");
+  Live2ch("myboard.brd", "old my");
+  Live2ch("maillist.txt", "old mail");
+  Katjusha("other.brd", "");
+  EXPECT_EQ(Run("fav,brd,myboard,namemail"), RunOutcome::kCompleted);
+  EXPECT_EQ(ConverterLines(), (Lines{"お気に入りを変換します", "お気に入りファイルが変です",
+                                     "板ボタンを変換します", "板ボタンファイルが変です",
+                                     "other.brdをmyboard.brdに変換します", "外部板ファイルが変です"}));
+  EXPECT_EQ(Live2ch("favorite.ftd") + Live2ch("favboard.fbd") + Live2ch("myboard.brd") +
+                Live2ch("maillist.txt") + Live2ch("namelist.txt"),
+            "old favold brdold myold mail<missing>");
+}
+
+TEST_F(ConverterTest, BoardButtonsMyBoardsAndNameListsKeepEveryRecord) {
+  Live2ch("favboard.fbd", "a much longer old file\r\nwith two lines\r\n");
+  Katjusha("favboard.idx", "▽ニュース\thttp://a/\r\n\r\nc");
+  Katjusha("other.brd", "x\ty\r\n\r\nz");
+  test::WriteBytes(katjusha_ + "namelist.txt", "\x96\xBC\x96\xB3\x82\xB5\x80\r\n");  // a stray byte
+  Katjusha("maillist.txt", "");
+  Live2ch("maillist.txt", "old");
+  EXPECT_EQ(Run("brd,myboard,namemail"), RunOutcome::kCompleted);
+  EXPECT_EQ(ConverterLines(), (Lines{"板ボタンを変換します", "3件ありました", "板ボタン変換完了",
+                                     "other.brdをmyboard.brdに変換します", "3件ありました",
+                                     "other.brdをmyboard.brdに変換完了"}));
+  EXPECT_EQ(Live2ch("favboard.fbd"), Sjis("ニュース\thttp://a/\t0\r\n\t1\r\nc\t1\r\n"));
+  EXPECT_EQ(Live2ch("myboard.brd"), Sjis("マイボード\t0\r\n\tx\ty\r\n\t\r\n\tz\r\n"));
+  EXPECT_EQ(Live2ch("namelist.txt"), "\x96\xBC\x96\xB3\x82\xB5\x80\r\n");
+  EXPECT_EQ(Live2ch("maillist.txt"), "");
+}
+
+TEST_F(ConverterTest, WarehousesAreEveryOtherIdxListOfTheKatjushaFolder) {
+  Index("s", "b", "2");
+  Katjusha("favorite.idx", "s\\b\\2.idx\r\n");
+  Katjusha("FAVBOARD.IDX", "x\r\n");
+  Katjusha("news.idx", "s_x\\b\\1.idx\r\ns\\b\\2.idx\r\n");
+  Katjusha("old.backup.IDX", "s\\b\\2.idx");
+  Katjusha("empty.idx", "");
+  Katjusha("log/in.idx", "not a warehouse");
+  EXPECT_EQ(Run("ftd"), RunOutcome::kCompleted);
+  EXPECT_EQ(ConverterLines(),
+            (Lines{"スレッド倉庫を変換します", "スレッド倉庫「empty」を変換します",
+                   "スレッド倉庫「empty」は、ファイルが変です", "スレッド倉庫「news」を変換します",
+                   "2件ありました", "s_x\\b\\1.idxは、なんか変です", "スレッド倉庫「news」変換完了",
+                   "スレッド倉庫「old.backup」を変換します", "1件ありました",
+                   "スレッド倉庫「old.backup」変換完了"}));
+  EXPECT_EQ(Live2ch("ftd/news.ftd"), "\r\n" + Url("s", "b", "2") + "\r\n");
+  EXPECT_EQ(Live2ch("ftd/old.backup.ftd"), Url("s", "b", "2") + "\r\n");
+  EXPECT_EQ(Live2ch("ftd/empty.ftd"), "<missing>");
+  EXPECT_EQ(Live2ch("log/s/b/2.idx"), Sjis(Live2chIndex("s", "b", "2")));
+}
+
+TEST_F(ConverterTest, AllIndexesMirrorTheLogTreeAndNothingElse) {
+  Index("h", "b", "1");
+  Index("h", "k", "2");
+  Katjusha("log/top.idx", KatjushaIndex("t", "t", "t"));
+  Katjusha("log/h/b/1.dat", "a thread's posts");
+  Katjusha("log/h/b/bad.idx", "too\tfew");
+  Live2ch("log/h/b/only-live.idx", "kept");
+  EXPECT_EQ(Run("allidx"), RunOutcome::kCompleted);
+  EXPECT_EQ(ConverterLines(), (Lines{"すべてのidxを変換します",
+                                     katjusha_ + test::P("log/h/b/bad.idx") + "は、なんか変です",
+                                     "すべてのidxを変換完了"}));
+  EXPECT_EQ(test::Snapshot(live2ch_ + "log"),
+            (std::map<std::string, std::string>{
+                {"top.idx", Sjis(Live2chIndex("t", "t", "t"))},
+                {"h/b/1.idx", Sjis(Live2chIndex("h", "b", "1"))},
+                {"h/b/only-live.idx", "kept"},
+                {"h/k/2.idx", Sjis(Live2chIndex("h", "k", "2"))}}));
+  EXPECT_EQ(report_.events, 4);  // once per folder listed
+}
+
+TEST_F(ConverterTest, AllIndexesWithoutALogFolderStillComplete) {
+  Katjusha("log", "a file, not a folder");
+  EXPECT_EQ(Run("allidx"), RunOutcome::kCompleted);
+  EXPECT_EQ(ConverterLines(), (Lines{"すべてのidxを変換します", "すべてのidxを変換完了"}));
+}
+
+#ifndef _WIN32
+TEST_F(ConverterTest, TheExactNameWinsOverOneThatDiffersOnlyInCase) {
+  Katjusha("LOG/A/b/1.idx", KatjushaIndex("A", "b", "1"));
+  Katjusha("LOG/a/b/1.idx", KatjushaIndex("a", "b", "1"));
+  Katjusha("favorite.idx", "a\\b\\1.idx\r\n");
+  EXPECT_EQ(Run("fav"), RunOutcome::kCompleted);
+  EXPECT_EQ(Live2ch("log/a/b/1.idx"), Sjis(Live2chIndex("a", "b", "1")));
+  // Live2ch's side has one folder for both names, as on Windows: the one listed last stays.
+  EXPECT_EQ(Run("allidx"), RunOutcome::kCompleted);
+  EXPECT_EQ(test::Snapshot(live2ch_ + "log"),
+            (std::map<std::string, std::string>{{"a/b/1.idx", Sjis(Live2chIndex("a", "b", "1"))}}));
+}
+#endif
+
+TEST_F(ConverterTest, FailedWritesAreLoggedExplainedAndLeaveOldFilesWhole) {
+  Index("h", "b", "1");
+  Katjusha("favorite.idx", "h\\b\\1.idx\r\n");
+  Live2ch("favorite.ftd", "old");
+  Live2ch("log", "a file where a folder should be");
+  fs_.fail_write = [&](const std::string& path) { return path == live2ch_ + "favorite.ftd"; };
+  EXPECT_EQ(Run("fav"), RunOutcome::kCompletedWithFailures);
+  const std::string index = live2ch_ + test::P("log/h/b/1.idx");
+  EXPECT_EQ(ConverterLines(),
+            (Lines{"お気に入りを変換します", "1件ありました", index + "に書き込めませんでした",
+                   live2ch_ + "favorite.ftdに書き込めませんでした", "お気に入り変換完了"}));
+  EXPECT_EQ(report_.failures, (Lines{index, live2ch_ + "favorite.ftd"}));
+  EXPECT_EQ(Live2ch("favorite.ftd"), "old");
+}
+
+}  // namespace
+}  // namespace mirelda

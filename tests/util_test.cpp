@@ -1,0 +1,212 @@
+// Path texts, whole-file I/O, folder creation and the file search, on the real file system.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "tests/test_support.h"
+#include "util/find_files.h"
+#include "util/path.h"
+#include "util/text_file.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace mirelda {
+namespace {
+
+namespace fs = std::filesystem;
+using test::P;
+using test::WriteBytes;
+using Names = std::vector<std::string>;
+
+TEST(PathTest, FolderAndFileNamePartsSplitAtTheLastSeparator) {
+  const struct {
+    const char *path, *folder, *file;
+  } cases[] = {{"/a/b.txt", "/a/", "b.txt"}, {"/a/", "/a/", ""},   {"b.txt", "", "b.txt"},
+               {"//srv/s/f", "//srv/s/", "f"}, {"a//b", "a//", "b"}, {"", "", ""}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(GetFolderPart(P(c.path)), P(c.folder)) << c.path;
+    EXPECT_EQ(GetFileNamePart(P(c.path)), c.file) << c.path;
+  }
+  EXPECT_EQ(JoinStoredPath(P("/k/log/"), "h_x\\b\\1.idx"), P("/k/log/h_x/b/1.idx"));
+}
+
+TEST(PathTest, PatternsMatchWildcardsWithoutRegardToAsciiCase) {
+  const struct {
+    const char *pattern, *name;
+    bool matches;
+  } cases[] = {{"*.idx", "a.idx", true},    {"*.idx", "B.IDX", true},   {"*.idx", ".idx", true},
+               {"*.idx", "a.idx.bak", false}, {"*.idx", "c.txt", false}, {"*.*", "noext", true},
+               {"?.idx", "板.idx", true},   {"?.idx", "ab.idx", false}, {"a*b*c", "aXbYbZc", true},
+               {"a*b", "ab", true},         {"a?", "a", false},         {"abc", "ab", false}};
+  for (const auto& c : cases) EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.matches) << c.name;
+}
+
+TEST(PathTest, ListingOrderFoldsCaseAndBreaksTiesByExactName) {
+  Names names{"newsplus", "_", "b", "news", "z", "B", "a.idx"};
+  std::sort(names.begin(), names.end(), ListingOrderLess);
+  // '_' sorts after the letters once they are upper case, as on NTFS.
+  EXPECT_EQ(names, (Names{"a.idx", "B", "b", "news", "newsplus", "z", "_"}));
+}
+
+class FilesTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(error_);
+  test::FaultyFileSystem fs_;
+  TextFiles files_{fs_, *codec_};
+  test::TempDir dir_;
+  std::error_code error_;
+  std::string text_;
+};
+
+TEST_F(FilesTest, ReadsTellMissingFromEmptyAndRefuseFoldersAndGiants) {
+  EXPECT_EQ(files_.ReadTextFile(dir_.Path("missing"), text_), std::errc::no_such_file_or_directory);
+  EXPECT_TRUE(files_.ReadTextFile(dir_.Path(), text_));
+  WriteBytes(dir_.Path("empty"), "");
+  EXPECT_FALSE(files_.ReadTextFile(dir_.Path("empty"), text_));
+  WriteBytes(dir_.Path("board"), "\x94\xC2\r\n");
+  EXPECT_FALSE(files_.ReadTextFile(dir_.Path("board"), text_));
+  EXPECT_EQ(text_, "板\r\n");
+  WriteBytes(dir_.Path("giant"), "");
+  fs::resize_file(dir_.Path("giant"), std::uintmax_t{1} << 31);  // sparse: exactly 2 GiB
+  EXPECT_EQ(files_.ReadFileBytes(dir_.Path("giant"), text_), std::errc::file_too_large);
+  EXPECT_EQ(text_, "");
+}
+
+TEST_F(FilesTest, WritesReplaceWholeFilesAndLeaveNothingBehindOnFailure) {
+  WriteBytes(dir_.Path("a.txt"), "a much longer old content\r\n");
+  EXPECT_FALSE(files_.WriteFileBytes(dir_.Path("a.txt"), "new"));
+  EXPECT_FALSE(files_.WriteFileBytes(dir_.Path("empty.txt"), ""));
+  EXPECT_TRUE(files_.WriteFileBytes(dir_.Path("no/such/folder.txt"), "x"));
+  fs::create_directory(dir_.Path("folder"));
+  EXPECT_TRUE(files_.WriteFileBytes(dir_.Path("folder"), "x"));
+  WriteBytes(dir_.Path("ro.txt"), "old");
+  fs::permissions(dir_.Path("ro.txt"), fs::perms::owner_read | fs::perms::group_read);
+  EXPECT_EQ(files_.WriteFileBytes(dir_.Path("ro.txt"), "new"), std::errc::permission_denied);
+  EXPECT_EQ(test::Snapshot(dir_.Path()),
+            (std::map<std::string, std::string>{
+                {"a.txt", "new"}, {"empty.txt", ""}, {"ro.txt", "old"}}));
+}
+
+#ifndef _WIN32
+TEST_F(FilesTest, NewFilesFollowTheUmaskAndReplacedFilesKeepTheirMode) {
+  const mode_t old_umask = umask(027);
+  auto fresh = MakeNativeFileSystem();  // the umask is read when the file system is made
+  umask(old_umask);
+  EXPECT_FALSE(fresh->ReplaceWhole(dir_.Path("new"), "x"));
+  WriteBytes(dir_.Path("kept"), "old");
+  fs::permissions(dir_.Path("kept"), fs::perms(0640));
+  EXPECT_FALSE(fresh->ReplaceWhole(dir_.Path("kept"), "new"));
+  EXPECT_EQ(fs::status(dir_.Path("new")).permissions(), fs::perms(0640));
+  EXPECT_EQ(fs::status(dir_.Path("kept")).permissions(), fs::perms(0640));
+  fs::permissions(dir_.Path("kept"), fs::perms(0604));
+  EXPECT_FALSE(fresh->ReplaceWhole(dir_.Path("kept"), "newer"));
+  EXPECT_EQ(fs::status(dir_.Path("kept")).permissions(), fs::perms(0604));
+}
+#endif
+
+TEST_F(FilesTest, FileExistsOnlyForReadableFiles) {
+  WriteBytes(dir_.Path("Katjusha.exe"), "");
+  EXPECT_TRUE(files_.FileExists(dir_.Path("Katjusha.exe")));
+  EXPECT_TRUE(files_.FileExists(dir_.Path("Katjusha.exe/")));
+  for (const std::string path : {dir_.Path(), dir_.Path("missing.exe"), std::string()}) {
+    EXPECT_FALSE(files_.FileExists(path)) << path;
+  }
+}
+
+TEST_F(FilesTest, FolderTreesAreMadeParentFirstOnce) {
+  EXPECT_FALSE(files_.MakeFolderTree(dir_.Path("x//y/")));
+  EXPECT_FALSE(files_.MakeFolderTree(dir_.Path("x/y/")));
+  EXPECT_FALSE(files_.MakeFolderTree(dir_.Path("x/z/")));
+  EXPECT_EQ(fs_.made, (Names{dir_.Path("x/"), dir_.Path("x//y/"), dir_.Path("x/z/")}));
+  EXPECT_TRUE(fs::is_directory(dir_.Path("x/y")) && fs::is_directory(dir_.Path("x/z")));
+  WriteBytes(dir_.Path("file"), "");
+  EXPECT_TRUE(files_.MakeFolderTree(dir_.Path("file/sub/")));
+  // Server and share of a network path are never made.
+  fs_.made.clear();
+  EXPECT_TRUE(files_.MakeFolderTree(P("//mirelda-no-server/share/a/b/")));
+  EXPECT_EQ(fs_.made, Names{P("//mirelda-no-server/share/a/")});
+}
+
+#ifndef _WIN32
+TEST_F(FilesTest, NamesAreFoundWithoutRegardToCaseButTheExactNameWins) {
+  WriteBytes(dir_.Path("KATJUSHA.EXE"), "");
+  WriteBytes(dir_.Path("LOG/A/b/1.IDX"), "A");
+  WriteBytes(dir_.Path("LOG/a/b/1.IDX"), "a");
+  EXPECT_TRUE(files_.FileExists(dir_.Path("Katjusha.exe")));
+  EXPECT_FALSE(files_.ReadTextFile(dir_.Path("log/a/b/1.idx"), text_));
+  EXPECT_EQ(text_, "a");
+  EXPECT_FALSE(files_.ReadTextFile(dir_.Path("log/A/B/1.idx"), text_));
+  EXPECT_EQ(text_, "A");
+  EXPECT_FALSE(files_.MakeFolderTree(dir_.Path("log/a/b/")));
+  EXPECT_FALSE(files_.WriteFileBytes(dir_.Path("log/a/b/1.idx"), "new"));
+  EXPECT_FALSE(files_.WriteFileBytes(dir_.Path("log/a/b/2.idx"), "two"));
+  EXPECT_FALSE(files_.WriteFileBytes(dir_.Path("log/a/b/2.IDX"), "TWO"));
+  EXPECT_EQ(test::Snapshot(dir_.Path()),
+            (std::map<std::string, std::string>{{"KATJUSHA.EXE", ""},
+                                                {"LOG/A/b/1.IDX", "A"},
+                                                {"LOG/a/b/1.IDX", "new"},
+                                                {"LOG/a/b/2.idx", "TWO"}}));
+}
+#endif
+
+class Listener : public SearchListener {
+ public:
+  int listings = 0;
+  Names unlisted;
+  void BeforeListing() override { ++listings; }
+  void CannotList(const std::string& folder, std::error_code) override {
+    unlisted.push_back(folder);
+  }
+};
+
+class FindFilesTest : public FilesTest {
+ protected:
+  Names Find(const std::string& search, bool recurse, bool found = true) {
+    Names paths;
+    EXPECT_EQ(FindFiles(fs_, listener_, search, recurse, paths), found);
+    for (auto& path : paths) path = path.substr(dir_.Path().size());
+    return paths;
+  }
+  Listener listener_;
+};
+
+TEST_F(FindFilesTest, ListsOneFolderOrATreeDepthFirstInListingOrder) {
+  for (const char* name : {"B.IDX", "a.idx", "c.txt", "d.idx/x", "S2/T/t.idx", "S1/s.idx"}) {
+    WriteBytes(dir_.Path(name), "");
+  }
+  EXPECT_EQ(Find(dir_.Path("*.idx"), false), (Names{"a.idx", "B.IDX"}));
+  EXPECT_EQ(Find(dir_.Path(), false).size(), 3u);  // an empty pattern is every file
+  EXPECT_EQ(Find(dir_.Path("*.idx"), true),
+            (Names{"a.idx", "B.IDX", P("S1/s.idx"), P("S2/T/t.idx")}));
+  EXPECT_EQ(listener_.listings, 7);
+}
+
+TEST_F(FindFilesTest, MissingFoldersAndBareSearchesFindNothing) {
+  EXPECT_TRUE(Find(dir_.Path("none/*.idx"), false).empty());
+  EXPECT_TRUE(Find(dir_.Path("none/*.idx"), true, false).empty());
+  EXPECT_TRUE(Find("*.idx", false, false).empty());
+  EXPECT_TRUE(listener_.unlisted.empty());
+}
+
+TEST_F(FindFilesTest, FoldersThatCannotBeListedAreReportedAndSkipped) {
+  WriteBytes(dir_.Path("a/1.idx"), "");
+  WriteBytes(dir_.Path("b/2.idx"), "");
+  fs_.fail_list = [&](const std::string& folder) { return folder == dir_.Path("a/"); };
+  EXPECT_EQ(Find(dir_.Path("*.idx"), true), Names{P("b/2.idx")});
+  EXPECT_EQ(listener_.unlisted, Names{dir_.Path("a/")});
+}
+
+#ifndef _WIN32
+TEST_F(FindFilesTest, LinksCountAsWhatTheyPointToButFoldersAreNeverEnteredThroughThem) {
+  WriteBytes(dir_.Path("a/1.idx"), "");
+  fs::create_directory_symlink(dir_.Path("a"), dir_.Path("a/loop"));
+  fs::create_symlink(dir_.Path("a/1.idx"), dir_.Path("2.idx"));
+  EXPECT_EQ(Find(dir_.Path("*.idx"), true), (Names{"2.idx", P("a/1.idx")}));
+}
+#endif
+
+}  // namespace
+}  // namespace mirelda
