@@ -19,10 +19,7 @@ std::vector<std::string_view> SplitRecords(std::string_view text) {
 }
 
 std::string JoinRecords(const std::vector<std::string>& lines) {
-  size_t size = 0;
-  for (const auto& line : lines) size += line.size() + 2;
   std::string text;
-  text.reserve(size);
   for (const auto& line : lines) {
     text += line;
     text += "\r\n";

@@ -17,11 +17,13 @@ using test::WriteBytes;
 
 class CliTest : public ::testing::Test {
  protected:
-  // Runs mirelda-cli with the arguments (each quoted); returns its exit status.
-  int Cli(const std::vector<std::string>& args) {
+  // Runs mirelda-cli with the arguments (each quoted), standard error into Err() or, with
+  // `one_stream`, into Out() beside the log; returns its exit status.
+  int Cli(const std::vector<std::string>& args, bool one_stream = false) {
     std::string command = "\"" MIRELDA_CLI_PATH "\"";
     for (const auto& arg : args) command += " \"" + arg + "\"";
-    command += " >\"" + dir_.Path("out") + "\" 2>\"" + dir_.Path("err") + "\"";
+    command += " >\"" + dir_.Path("out") + "\" 2>";
+    command += one_stream ? "&1" : "\"" + dir_.Path("err") + "\"";
 #ifdef _WIN32
     command = "\"" + command + "\"";  // cmd.exe strips one pair of quotes around the whole line
 #endif
@@ -51,16 +53,17 @@ class CliTest : public ::testing::Test {
   test::TempDir dir_;
 };
 
-TEST_F(CliTest, UsageErrorsDoNothing) {
-  for (const auto& args : std::vector<std::vector<std::string>>{{},
-                                                                {"only-one"},
-                                                                {"a", "b", "c"},
-                                                                {"--kinds", "fav,bogus", "a", "b"},
-                                                                {"--kinds=fav,", "a", "b"},
-                                                                {"--frobnicate"},
-                                                                {"--kinds"}}) {
+TEST_F(CliTest, UsageErrorsSayWhatIsWrongAndDoNothing) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"only-one"}, "two folders are needed"},
+      {{"a", "b", "c"}, "too many arguments"},
+      {{"--kinds", "fav,bogus", "a", "b"}, "unknown kind 'bogus'"},
+      {{"--kinds=fav,", "a", "b"}, "a kind is missing after the last ','"},
+      {{"--frobnicate"}, "unknown option '--frobnicate'"},
+      {{"--kinds"}, "--kinds needs a list"}};
+  for (const auto& [args, reason] : cases) {
     EXPECT_EQ(Cli(args), 2);
-    EXPECT_NE(Err().find("usage: mirelda-cli"), std::string::npos);
+    EXPECT_EQ(Err().rfind("mirelda-cli: " + reason + "\nusage: mirelda-cli", 0), 0u) << reason;
     EXPECT_EQ(Out(), "");
   }
 }
@@ -111,9 +114,10 @@ TEST_F(CliTest, ConvertsEveryKindAndLeavesKatjushaUntouched) {
 TEST_F(CliTest, DefaultKindsSkipAllIndexesAndUnwritableFilesExitThreeWithTheReason) {
   MakeSample();
   std::filesystem::create_directories(dir_.Path("l/myboard.brd"));  // a folder in the way
-  EXPECT_EQ(Cli({dir_.Path("k"), dir_.Path("l")}), 3);
-  EXPECT_NE(Out().find(dir_.Path("l/myboard.brdに書き込めませんでした")), std::string::npos);
-  EXPECT_NE(Err().find("mirelda-cli: " + dir_.Path("l/myboard.brd") + ": "), std::string::npos);
+  EXPECT_EQ(Cli({dir_.Path("k"), dir_.Path("l")}, true), 3);
+  const std::string target = dir_.Path("l/myboard.brd");
+  EXPECT_NE(Out().find(target + "に書き込めませんでした\nmirelda-cli: " + target + ": "),
+            std::string::npos);
   EXPECT_EQ(Out().find("すべてのidx"), std::string::npos);
   EXPECT_EQ(ReadBytes(dir_.Path("l/log/h/b/2.idx")), Sjis(Live2chIndex("h", "b", "2")));
 }

@@ -92,29 +92,6 @@ std::string Sjis(const std::string& text) {
   return codec->Encode(text);
 }
 
-std::error_code FaultyFileSystem::ReadWhole(const std::string& path, std::string& bytes) {
-  return real_->ReadWhole(path, bytes);
-}
-bool FaultyFileSystem::CanOpenForReading(const std::string& path) {
-  return real_->CanOpenForReading(path);
-}
-bool FaultyFileSystem::IsFolder(const std::string& path) { return real_->IsFolder(path); }
-std::error_code FaultyFileSystem::MakeFolder(const std::string& path) {
-  made.push_back(path);
-  return real_->MakeFolder(path);
-}
-std::error_code FaultyFileSystem::ListFolder(const std::string& path, FolderEntries& entries) {
-  if (fail_list(path)) return std::make_error_code(std::errc::permission_denied);
-  return real_->ListFolder(path, entries);
-}
-std::error_code FaultyFileSystem::ReplaceWhole(const std::string& path, std::string_view bytes) {
-  if (fail_write(path)) return std::make_error_code(std::errc::no_space_on_device);
-  return real_->ReplaceWhole(path, bytes);
-}
-bool FaultyFileSystem::IsSameFolder(const std::string& a, const std::string& b) {
-  return real_->IsSameFolder(a, b);
-}
-
 KindSet Kinds(const std::string& names) {
   KindSet kinds;
   for (size_t i = 0; i < kinds.size(); ++i) {

@@ -58,13 +58,28 @@ class FaultyFileSystem final : public FileSystem {
   std::function<bool(const std::string&)> fail_write = [](const std::string&) { return false; };
   std::vector<std::string> made;  ///< every folder it was asked to make
 
-  std::error_code ReadWhole(const std::string& path, std::string& bytes) override;
-  bool CanOpenForReading(const std::string& path) override;
-  bool IsFolder(const std::string& path) override;
-  std::error_code MakeFolder(const std::string& path) override;
-  std::error_code ListFolder(const std::string& path, FolderEntries& entries) override;
-  std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) override;
-  bool IsSameFolder(const std::string& a, const std::string& b) override;
+  std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
+    return real_->ReadWhole(path, bytes);
+  }
+  bool CanOpenForReading(const std::string& path) override {
+    return real_->CanOpenForReading(path);
+  }
+  bool IsFolder(const std::string& path) override { return real_->IsFolder(path); }
+  std::error_code MakeFolder(const std::string& path) override {
+    made.push_back(path);
+    return real_->MakeFolder(path);
+  }
+  std::error_code ListFolder(const std::string& path, FolderEntries& entries) override {
+    if (fail_list(path)) return std::make_error_code(std::errc::permission_denied);
+    return real_->ListFolder(path, entries);
+  }
+  std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) override {
+    if (fail_write(path)) return std::make_error_code(std::errc::no_space_on_device);
+    return real_->ReplaceWhole(path, bytes);
+  }
+  bool IsSameFolder(const std::string& a, const std::string& b) override {
+    return real_->IsSameFolder(a, b);
+  }
 
  private:
   std::unique_ptr<FileSystem> real_ = MakeNativeFileSystem();

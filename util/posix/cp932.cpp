@@ -41,11 +41,8 @@ std::string Convert(iconv_t cd, std::string_view in, size_t max_out, OnStuck on_
     size_t dst_left = out.size() - used;
     const size_t r = iconv(cd, &src, &src_left, &dst, &dst_left);
     used = out.size() - dst_left;
+    // The output is sized for the worst case, so iconv stops only where the input is stuck.
     if (r != static_cast<size_t>(-1)) break;
-    if (errno == E2BIG) {
-      out.resize(out.size() * 2 + 16);
-      continue;
-    }
     out.resize(used);
     const size_t consumed = on_stuck(std::string_view(src, src_left), out);
     src += consumed;

@@ -24,17 +24,14 @@ std::error_code LastError() { return {errno, std::generic_category()}; }
 
 bool HasNul(const std::string& path) { return path.find('\0') != std::string::npos; }
 
-// A folder path as a cache key: no trailing or doubled separators.
+// A folder path as a cache key: no trailing or doubled separators, so that every spelling of
+// one folder finds the same listing.
 std::string FolderKey(std::string_view path) {
-  if (path.find("//") == std::string_view::npos && (path.size() <= 1 || path.back() != '/')) {
-    return std::string(path);
-  }
   std::string key;
   for (char c : path) {
-    if (c == '/' && !key.empty() && key.back() == '/') continue;
-    key.push_back(c);
+    if (c != '/' || key.empty() || key.back() != '/') key.push_back(c);
   }
-  while (key.size() > 1 && key.back() == '/') key.pop_back();
+  if (key.size() > 1 && key.back() == '/') key.pop_back();
   return key;
 }
 
@@ -213,8 +210,8 @@ class PosixFileSystem final : public FileSystem {
     bytes.resize(size);
     size_t done = 0;
     while (done < size) {
+      // Reads and writes of regular files are not interrupted by signals.
       const ssize_t got = read(fd, bytes.data() + done, size - done);
-      if (got < 0 && errno == EINTR) continue;
       if (got < 0) return LastError();
       if (got == 0) break;
       done += static_cast<size_t>(got);
@@ -226,7 +223,6 @@ class PosixFileSystem final : public FileSystem {
   static std::error_code WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
       const ssize_t put = write(fd, bytes.data(), bytes.size());
-      if (put < 0 && errno == EINTR) continue;
       if (put < 0) return LastError();
       bytes.remove_prefix(static_cast<size_t>(put));
     }
