@@ -8,7 +8,7 @@ namespace {
 
 // Where a Katjusha index keeps what Live2ch needs, as TAB-separated field numbers.
 constexpr size_t kFieldCount = 18;  // at least this many, or the index is not usable
-constexpr size_t kFlagField = 1;  // "112" or "96" here sets Live2ch's flag
+constexpr size_t kFlagField = 1;    // "112" or "96" here sets Live2ch's flag
 constexpr size_t kTitleField = 3;
 constexpr size_t kHostField = 4;
 constexpr size_t kBoardField = 5;

@@ -127,8 +127,9 @@ TEST_F(CliTest, KindsReplaceTheDefaultsInBothSpellings) {
   EXPECT_EQ(Cli({"--kinds=namemail", dir_.Path("k"), dir_.Path("l")}), 0);
   EXPECT_EQ(Out(), "各変換作業を開始します\nすべて変換完了\n");
   EXPECT_EQ(Cli({"--kinds", "brd", dir_.Path("k"), dir_.Path("l")}), 0);
-  EXPECT_EQ(Out(), "各変換作業を開始します\n板ボタンを変換します\n1件ありました\n板ボタン変換完了\n"
-                   "すべて変換完了\n");
+  EXPECT_EQ(Out(),
+            "各変換作業を開始します\n板ボタンを変換します\n1件ありました\n板ボタン変換完了\n"
+            "すべて変換完了\n");
   EXPECT_EQ(test::Snapshot(dir_.Path("l")).size(), 3u);  // live2ch.exe, namelist.txt, favboard.fbd
 }
 

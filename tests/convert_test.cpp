@@ -50,9 +50,9 @@ TEST(RecordTest, OnlyExactlyNinetySixOrOneHundredTwelveSetTheFlag) {
 }
 
 TEST(RecordTest, BoardButtonsLoseEveryMarkAndKeepItAsAFlag) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"a▽b", "ab\t0"}, {"▽", "\t0"}, {"▽▽x▽", "x\t0"}, {"abc", "abc\t1"}, {"", "\t1"},
-      {"▼△", "▼△\t1"}};
+  const std::pair<const char*, const char*> cases[] = {{"a▽b", "ab\t0"}, {"▽", "\t0"},
+                                                       {"▽▽x▽", "x\t0"}, {"abc", "abc\t1"},
+                                                       {"", "\t1"},      {"▼△", "▼△\t1"}};
   for (const auto& [record, line] : cases) EXPECT_EQ(BoardButtonLine(record), line) << record;
 }
 
@@ -62,9 +62,9 @@ TEST(RecordTest, FavouritePathsFormThreadUrlsAndStayInsideTheLogFolder) {
   EXPECT_EQ(ThreadUrl("h\\b\\.idx"), "http://h/test/read.cgi/b//");
   EXPECT_EQ(ThreadUrl("h\\b\\1"), "");
   EXPECT_TRUE(IsUsableFavouritePath("h\\b\\1.idx"));
-  for (const char* bad : {"", "h\\1.idx", "h\\b\\1", "\\h\\b\\1.idx", "/h\\b\\1.idx",
-                          "C:\\h\\1.idx", "h\\..\\1.idx", "h\\b\\..", "h/../..\\b\\1.idx",
-                          "h\\.\\1.idx", "h\\b/.\\1.idx"}) {
+  for (const char* bad :
+       {"", "h\\1.idx", "h\\b\\1", "\\h\\b\\1.idx", "/h\\b\\1.idx", "C:\\h\\1.idx", "h\\..\\1.idx",
+        "h\\b\\..", "h/../..\\b\\1.idx", "h\\.\\1.idx", "h\\b/.\\1.idx"}) {
     EXPECT_FALSE(IsUsableFavouritePath(bad)) << bad;
   }
 }
@@ -99,10 +99,12 @@ TEST_F(ConverterTest, MissingOrEmptyListsLeaveLive2chFilesAlone) {
   Live2ch("myboard.brd", "old my");
   Live2ch("maillist.txt", "old mail");
   Katjusha("other.brd", "");
-  EXPECT_EQ(Run("fav,brd,myboard,namemail"), RunOutcome::kCompleted);
-  EXPECT_EQ(ConverterLines(), (Lines{"お気に入りを変換します", "お気に入りファイルが変です",
-                                     "板ボタンを変換します", "板ボタンファイルが変です",
-                                     "other.brdをmyboard.brdに変換します", "外部板ファイルが変です"}));
+  Katjusha("log", "a file, not a folder");
+  EXPECT_EQ(Run("fav,brd,myboard,namemail,allidx"), RunOutcome::kCompleted);
+  EXPECT_EQ(ConverterLines(),
+            (Lines{"お気に入りを変換します", "お気に入りファイルが変です", "板ボタンを変換します",
+                   "板ボタンファイルが変です", "other.brdをmyboard.brdに変換します",
+                   "外部板ファイルが変です", "すべてのidxを変換します", "すべてのidxを変換完了"}));
   EXPECT_EQ(Live2ch("favorite.ftd") + Live2ch("favboard.fbd") + Live2ch("myboard.brd") +
                 Live2ch("maillist.txt") + Live2ch("namelist.txt"),
             "old favold brdold myold mail<missing>");
@@ -158,18 +160,11 @@ TEST_F(ConverterTest, AllIndexesMirrorTheLogTreeAndNothingElse) {
                                      katjusha_ + test::P("log/h/b/bad.idx") + "は、なんか変です",
                                      "すべてのidxを変換完了"}));
   EXPECT_EQ(test::Snapshot(live2ch_ + "log"),
-            (std::map<std::string, std::string>{
-                {"top.idx", Sjis(Live2chIndex("t", "t", "t"))},
-                {"h/b/1.idx", Sjis(Live2chIndex("h", "b", "1"))},
-                {"h/b/only-live.idx", "kept"},
-                {"h/k/2.idx", Sjis(Live2chIndex("h", "k", "2"))}}));
+            (std::map<std::string, std::string>{{"top.idx", Sjis(Live2chIndex("t", "t", "t"))},
+                                                {"h/b/1.idx", Sjis(Live2chIndex("h", "b", "1"))},
+                                                {"h/b/only-live.idx", "kept"},
+                                                {"h/k/2.idx", Sjis(Live2chIndex("h", "k", "2"))}}));
   EXPECT_EQ(report_.events, 4);  // once per folder listed
-}
-
-TEST_F(ConverterTest, AllIndexesWithoutALogFolderStillComplete) {
-  Katjusha("log", "a file, not a folder");
-  EXPECT_EQ(Run("allidx"), RunOutcome::kCompleted);
-  EXPECT_EQ(ConverterLines(), (Lines{"すべてのidxを変換します", "すべてのidxを変換完了"}));
 }
 
 #ifndef _WIN32

@@ -51,20 +51,22 @@ TEST_F(RunTest, OneFolderForBothProgramsIsRefusedHoweverItIsSpelt) {
   EXPECT_TRUE(report_.lines.empty());
 }
 
-TEST_F(RunTest, NothingRequestedStillCompletes) {
-  EXPECT_EQ(Run(""), RunOutcome::kCompleted);
-  EXPECT_EQ(report_.lines, (Lines{"各変換作業を開始します", "すべて変換完了"}));
-  EXPECT_EQ(report_.messages, Lines{"すべて変換終了"});
-}
-
 TEST_F(RunTest, KindsRunAloneOrTogetherInTheirFixedOrder) {
-  const Lines openings{"お気に入りを変換します", "板ボタンを変換します", "スレッド倉庫を変換します",
-                       "", "other.brdをmyboard.brdに変換します", "すべてのidxを変換します"};
+  const Lines openings{"お気に入りを変換します",
+                       "板ボタンを変換します",
+                       "スレッド倉庫を変換します",
+                       "",
+                       "other.brdをmyboard.brdに変換します",
+                       "すべてのidxを変換します"};
   for (size_t i = 0; i < openings.size(); ++i) {
     report_.lines.clear();
     EXPECT_EQ(Run(std::string(kDataKinds[i].option)), RunOutcome::kCompleted);
     EXPECT_EQ(report_.lines.size() > 2 ? report_.lines[1] : "", openings[i]) << i;
   }
+  report_.lines.clear();
+  EXPECT_EQ(Run(""), RunOutcome::kCompleted);
+  EXPECT_EQ(report_.lines, (Lines{"各変換作業を開始します", "すべて変換完了"}));
+  EXPECT_EQ(report_.messages, Lines(openings.size() + 1, "すべて変換終了"));
   report_.lines.clear();
   EXPECT_EQ(Run("allidx,myboard,namemail,ftd,brd,fav"), RunOutcome::kCompleted);
   EXPECT_EQ(report_.lines,
@@ -90,7 +92,9 @@ TEST_F(RunTest, AnEscapedErrorAloneEndsTheRunWithFailures) {
 
 TEST_F(RunTest, AFolderThatCannotBeListedAloneEndsTheRunWithFailures) {
   Katjusha("log/h/1.idx", "");
-  fs_.fail_list = [&](const std::string& folder) { return folder == katjusha_ + test::P("log/h/"); };
+  fs_.fail_list = [&](const std::string& folder) {
+    return folder == katjusha_ + test::P("log/h/");
+  };
   EXPECT_EQ(Run("allidx"), RunOutcome::kCompletedWithFailures);
   EXPECT_TRUE(Logged(katjusha_ + test::P("log/h/") + "を読み込めませんでした"));
   EXPECT_EQ(report_.failures, Lines{katjusha_ + test::P("log/h/")});

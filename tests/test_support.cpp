@@ -74,14 +74,14 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
   return files;
 }
 
-std::string KatjushaIndex(const std::string& host, const std::string& board,
-                          const std::string& key, const std::string& flag) {
+std::string KatjushaIndex(const std::string& host, const std::string& board, const std::string& key,
+                          const std::string& flag) {
   return "0\t" + flag + "\t2\tスレ" + key + "\t" + host + "\t" + board + "\t" + key +
          "\t7\t8\t9\t10\t11\t12\t13\t14\t15\t16\t17\r\n";
 }
 
-std::string Live2chIndex(const std::string& host, const std::string& board,
-                         const std::string& key, char flag) {
+std::string Live2chIndex(const std::string& host, const std::string& board, const std::string& key,
+                         char flag) {
   return "10077\tスレ" + key + "\thttp://" + host + "/test/read.cgi/" + board + "/" + key +
          "/\t0\t10\t11\t14\t15\t0\t17\t" + flag + "\t0\t\t\t\t";
 }
@@ -122,7 +122,8 @@ RunOutcome FolderPair::Run(const std::string& kinds) {
   const auto before = Snapshot(katjusha_);
   std::error_code error;
   const auto codec = Cp932Codec::Open(error);
-  const RunOutcome outcome = RunConversion({katjusha_, live2ch_, Kinds(kinds)}, report_, fs_, *codec);
+  const RunOutcome outcome =
+      RunConversion({katjusha_, live2ch_, Kinds(kinds)}, report_, fs_, *codec);
   EXPECT_EQ(Snapshot(katjusha_), before) << "the Katjusha folder was changed";
   return outcome;
 }

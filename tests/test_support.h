@@ -41,12 +41,12 @@ std::map<std::string, std::string> Snapshot(const std::string& folder);
 
 /// A Katjusha thread index of 18 fields, each its own number but for the title (3), host (4),
 /// board (5) and key (6), with `flag` in field 1 and CR LF at the end.
-std::string KatjushaIndex(const std::string& host, const std::string& board,
-                          const std::string& key, const std::string& flag = "0");
+std::string KatjushaIndex(const std::string& host, const std::string& board, const std::string& key,
+                          const std::string& flag = "0");
 
 /// The Live2ch line of KatjushaIndex(host, board, key, ...), with `flag` as its flag field.
-std::string Live2chIndex(const std::string& host, const std::string& board,
-                         const std::string& key, char flag = '0');
+std::string Live2chIndex(const std::string& host, const std::string& board, const std::string& key,
+                         char flag = '0');
 
 /// UTF-8 text encoded in code page 932.
 std::string Sjis(const std::string& text);

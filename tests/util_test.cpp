@@ -24,7 +24,7 @@ using Names = std::vector<std::string>;
 TEST(PathTest, FolderAndFileNamePartsSplitAtTheLastSeparator) {
   const struct {
     const char *path, *folder, *file;
-  } cases[] = {{"/a/b.txt", "/a/", "b.txt"}, {"/a/", "/a/", ""},   {"b.txt", "", "b.txt"},
+  } cases[] = {{"/a/b.txt", "/a/", "b.txt"},   {"/a/", "/a/", ""},   {"b.txt", "", "b.txt"},
                {"//srv/s/f", "//srv/s/", "f"}, {"a//b", "a//", "b"}, {"", "", ""}};
   for (const auto& c : cases) {
     EXPECT_EQ(GetFolderPart(P(c.path)), P(c.folder)) << c.path;
@@ -37,10 +37,11 @@ TEST(PathTest, PatternsMatchWildcardsWithoutRegardToAsciiCase) {
   const struct {
     const char *pattern, *name;
     bool matches;
-  } cases[] = {{"*.idx", "a.idx", true},    {"*.idx", "B.IDX", true},   {"*.idx", ".idx", true},
-               {"*.idx", "a.idx.bak", false}, {"*.idx", "c.txt", false}, {"*.*", "noext", true},
-               {"?.idx", "板.idx", true},   {"?.idx", "ab.idx", false}, {"a*b*c", "aXbYbZc", true},
-               {"a*b", "ab", true},         {"a?", "a", false},         {"abc", "ab", false}};
+  } cases[] = {
+      {"*.idx", "a.idx", true},      {"*.idx", "B.IDX", true},   {"*.idx", ".idx", true},
+      {"*.idx", "a.idx.bak", false}, {"*.idx", "c.txt", false},  {"*.*", "noext", true},
+      {"?.idx", "板.idx", true},     {"?.idx", "ab.idx", false}, {"a*b*c", "aXbYbZc", true},
+      {"a*b", "ab", true},           {"a?", "a", false},         {"abc", "ab", false}};
   for (const auto& c : cases) EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.matches) << c.name;
 }
 
@@ -91,9 +92,9 @@ TEST_F(FilesTest, WritesReplaceWholeFilesAndLeaveNothingBehindOnFailure) {
   WriteBytes(dir_.Path("ro.txt"), "old");
   fs::permissions(dir_.Path("ro.txt"), fs::perms::owner_read | fs::perms::group_read);
   EXPECT_EQ(files_.WriteFileBytes(dir_.Path("ro.txt"), "new"), std::errc::permission_denied);
-  EXPECT_EQ(test::Snapshot(dir_.Path()),
-            (std::map<std::string, std::string>{
-                {"a.txt", "new"}, {"empty.txt", ""}, {"ro.txt", "old"}}));
+  EXPECT_EQ(
+      test::Snapshot(dir_.Path()),
+      (std::map<std::string, std::string>{{"a.txt", "new"}, {"empty.txt", ""}, {"ro.txt", "old"}}));
 }
 
 #ifndef _WIN32

@@ -78,20 +78,4 @@ void FavouritePath(const std::uint8_t* data, std::size_t size) {
           "no part leaves the log folder");
 }
 
-void PathParts(const std::uint8_t* data, std::size_t size) {
-  const std::string_view input = AsText(data, size);
-  const std::string folder = GetFolderPart(input);
-  Require(folder + GetFileNamePart(input) == input, "folder part + file name is the path");
-  Require(GetFolderPart(folder) == folder, "the folder part of a folder part is itself");
-  const size_t cut = input.find('\n');
-  const std::string_view pattern = input.substr(0, std::min(cut, input.size()));
-  const std::string_view name = cut == std::string_view::npos ? "" : input.substr(cut + 1);
-  Require(MatchesPattern("*", name), "'*' matches every name");
-  if (pattern.find_first_of("*?") == std::string_view::npos) {
-    Require(MatchesPattern(pattern, name) == (ToUpperAscii(pattern) == ToUpperAscii(name)) ||
-                pattern == "*.*",
-            "a pattern without wildcards is the name itself");
-  }
-}
-
 }  // namespace mirelda::fuzz

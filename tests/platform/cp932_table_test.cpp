@@ -70,7 +70,7 @@ TEST_F(Cp932TableTest, CharactersOnlyWindowsCanEncodeBecomeQuestionMarks) {
   EXPECT_EQ(codec.Encode("\u0080\uF8F0\uF8F1\uF8F2\uF8F3"), "?????");
   EXPECT_EQ(codec.Encode("\xED\xA0\x80"), "?");    // a UTF-8 encoded surrogate
   EXPECT_EQ(codec.Encode("\xE0\x80\x80"), "???");  // an overlong form, byte by byte
-  EXPECT_EQ(codec.Encode("a😀b\xC3z"), "a?b?z");     // beyond CP932, and broken UTF-8
+  EXPECT_EQ(codec.Encode("a😀b\xC3z"), "a?b?z");    // beyond CP932, and broken UTF-8
 }
 
 }  // namespace

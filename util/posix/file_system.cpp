@@ -56,8 +56,7 @@ struct FoldedHash {
 };
 struct FoldedEqual {
   bool operator()(std::string_view a, std::string_view b) const {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
              return FoldCase(x) == FoldCase(y);
            });
   }
@@ -85,7 +84,7 @@ class PosixFileSystem final : public FileSystem {
       status = LastError();
     } else if (!S_ISREG(st.st_mode)) {
       status = std::make_error_code(S_ISDIR(st.st_mode) ? std::errc::is_a_directory
-                                                       : std::errc::invalid_argument);
+                                                        : std::errc::invalid_argument);
     } else if (st.st_size >= kMaxReadableSize) {
       status = std::make_error_code(std::errc::file_too_large);
     } else {
