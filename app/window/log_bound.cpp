@@ -1,5 +1,5 @@
 // The bound on the log box's length, shared by the windows.
-#include "app/log_bound.h"
+#include "app/window/log_bound.h"
 
 namespace mirelda {
 
