@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <cstdio>
 
 #include "app/qt/dialogs.h"
@@ -28,9 +29,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   NoDialogs dialogs;
-  mirelda::Cp932Codec codec;
+  std::error_code codec_error;
+  const auto codec = mirelda::Cp932Codec::Open(codec_error);
+  if (!codec) {
+    std::fprintf(stderr, "code page 932: %s\n", codec_error.message().c_str());
+    return 1;
+  }
   const auto fs = mirelda::MakeNativeFileSystem();
-  mirelda::qt::MainWindow window(dialogs, *fs, codec);
+  mirelda::qt::MainWindow window(dialogs, *fs, *codec);
   window.show();
   window.findChild<QLineEdit*>("txtKatju")->setText(QString::fromLocal8Bit(argv[1]));
   window.findChild<QLineEdit*>("txtLive")->setText(QString::fromLocal8Bit(argv[2]));
@@ -39,7 +45,7 @@ int main(int argc, char** argv) {
   }
   QElapsedTimer timer;
   timer.start();
-  window.cmdStart_Click();
+  window.findChild<QPushButton*>("cmdStart")->click();
   const double seconds = timer.nsecsElapsed() / 1e9;
   const QString log = window.findChild<QPlainTextEdit*>("txtState")->toPlainText();
   std::printf("%.3f s, log %lld characters\n", seconds, static_cast<long long>(log.size()));

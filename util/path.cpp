@@ -89,17 +89,4 @@ bool ListingOrderLess(std::string_view a, std::string_view b) {
   return a < b;
 }
 
-std::string StripLeadingNulBreaks(std::string_view text) {
-  if (text.find('\0') == std::string_view::npos) return std::string(text);
-  const auto first = text.find_first_not_of(std::string_view("\0\r\n", 3));
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first));
-}
-
-std::string CutAtNull(std::string_view text) {
-  return std::string(text.substr(0, text.find('\0')));
-}
-
-std::string CleanApiText(std::string_view text) { return CutAtNull(StripLeadingNulBreaks(text)); }
-
 }  // namespace mirelda

@@ -39,13 +39,4 @@ bool MatchesPattern(std::string_view pattern, std::string_view name);
 /// letters folded to upper case, ties broken by the exact names.
 bool ListingOrderLess(std::string_view a, std::string_view b);
 
-/// Leading NUL, CR and LF characters removed, but only from a text that holds a NUL somewhere.
-std::string StripLeadingNulBreaks(std::string_view text);
-
-/// The text before its first NUL; the whole text when it has none.
-std::string CutAtNull(std::string_view text);
-
-/// What a raw path buffer from a system call means: `CutAtNull(StripLeadingNulBreaks(text))`.
-std::string CleanApiText(std::string_view text);
-
 }  // namespace mirelda

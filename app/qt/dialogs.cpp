@@ -1,10 +1,11 @@
 // The desktop's message box and folder picker.
 #include "app/qt/dialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "app/texts.h"
+#include "app/window/window_texts.h"
 
 namespace mirelda::qt {
 
@@ -16,7 +17,10 @@ void SystemDialogs::ShowMessage(QWidget* owner, const QString& text) {
 }
 
 QString SystemDialogs::ChooseFolder(QWidget* owner, const QString& title) {
-  return QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly);
+  QString folder = QDir::toNativeSeparators(
+      QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly));
+  while (folder.size() > 1 && folder.endsWith(QDir::separator())) folder.chop(1);
+  return folder;
 }
 
 }  // namespace mirelda::qt

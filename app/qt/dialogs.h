@@ -15,7 +15,8 @@ class Dialogs {
   /// Shows `text` titled "mirelda", with one OK button and no icon.
   virtual void ShowMessage(QWidget* owner, const QString& text) = 0;
 
-  /// Lets the user choose a folder; the empty text when they cancel.
+  /// Lets the user choose a folder: its path with native separators and no final separator
+  /// except for the root ("/home/a", "/"); the empty text when they cancel.
   virtual QString ChooseFolder(QWidget* owner, const QString& title) = 0;
 };
 

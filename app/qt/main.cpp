@@ -12,10 +12,15 @@ int main(int argc, char** argv) {
   app.setWindowIcon(icon);
 
   mirelda::qt::SystemDialogs dialogs;
-  mirelda::Cp932Codec codec;
+  std::error_code codec_error;
+  const auto codec = mirelda::Cp932Codec::Open(codec_error);
+  if (!codec) {
+    dialogs.ShowMessage(nullptr, "code page 932: " + QString::fromStdString(codec_error.message()));
+    return 1;
+  }
   const auto fs = mirelda::MakeNativeFileSystem();
-  mirelda::qt::MainWindow frmMain(dialogs, *fs, codec);
-  frmMain.Form_Load();
+  mirelda::qt::MainWindow frmMain(dialogs, *fs, *codec);
+  frmMain.Open();
   frmMain.show();
   return app.exec();
 }

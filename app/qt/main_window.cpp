@@ -1,33 +1,43 @@
-// frmMain: the Linux window over the conversion run.
+// frmMain: the Linux window, the Qt view of the window controller.
 #include "app/qt/main_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTextCursor>
-#include <string_view>
 
-#include "app/form_layout.h"
-#include "app/log_bound.h"
-#include "app/run.h"
-#include "app/texts.h"
+#include "app/window/form_layout.h"
+#include "app/window/log_bound.h"
+#include "app/window/window_texts.h"
 
 namespace mirelda::qt {
 namespace {
 
-QString Q(const char* text) { return QString::fromUtf8(text); }
+QString Q(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The log counts a line end as CR LF, two units, as the Windows box does; the Qt box keeps
 // one "\n" between blocks, so texts are converted on the way in and out.
 QString ToCrLf(QString text) { return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n")); }
 QString FromCrLf(QString text) {
   return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+// The log font: the Windows face first, then the Japanese monospace faces of Linux desktops,
+// then the system's monospace font.
+QFont LogFont() {
+  QFont font;
+  font.setFamilies({Q(form::kLogFontFace), "IPAGothic", "Noto Sans Mono CJK JP",
+                    QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
+  font.setPixelSize(form::kLogFontPoints * 96 / 72);  // 9 points at 96 dots per inch: 12 pixels
+  font.setStyleHint(QFont::Monospace);
+  return font;
 }
 
 QWidget* MakeControl(const form::Control& control, QWidget* parent) {
@@ -47,7 +57,7 @@ QWidget* MakeControl(const form::Control& control, QWidget* parent) {
       break;
     }
     case form::Kind::kTextBox:
-      if (std::string_view(control.name) == "txtState") {
+      if (control.name == "txtState") {
         auto* log = new QPlainTextEdit(parent);
         log->setFont(LogFont());
         log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -66,35 +76,23 @@ QWidget* MakeControl(const form::Control& control, QWidget* parent) {
   return widget;
 }
 
-// The captions were laid out for the 9-point Japanese UI font of Windows; a desktop's larger
-// default font would not fit the twips geometry, so the window asks for the same size.
+// The captions were laid out for a proportional Japanese Gothic font; IPAPGothic has its
+// metrics. The size is in pixels, as the layout is, so that no desktop font setting or logical
+// DPI widens a caption beyond its box. 11 pixels is the size of Windows' default GUI font (8
+// points), which the Win32 window uses: the widest caption, "other.brd（myboard.brdに変換します）",
+// then fits beside its tick box, where at 12 pixels it is cut.
 QFont WindowFont() {
   QFont font;
-  font.setFamilies({Q("ＭＳ Ｐゴシック"), "IPAPGothic", "Noto Sans CJK JP",
+  font.setFamilies({"IPAPGothic", "Noto Sans CJK JP",
                     QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()});
-  font.setPointSize(form::kLogFontPoints);
+  font.setPixelSize(11);
   return font;
 }
 
 }  // namespace
 
-QFont LogFont() {
-  QFont font;
-  font.setFamilies({Q(form::kLogFontFace), "IPAGothic", "Noto Sans Mono CJK JP",
-                    QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
-  font.setPointSize(form::kLogFontPoints);
-  font.setStyleHint(QFont::Monospace);
-  return font;
-}
-
-QString FolderBoxText(const QString& chosen) {
-  QString text = QDir::toNativeSeparators(chosen);
-  while (text.size() > 1 && text.endsWith(QDir::separator())) text.chop(1);
-  return text;
-}
-
 MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec)
-    : dialogs_(dialogs), fs_(fs), codec_(codec) {
+    : dialogs_(dialogs), controller_(*this, fs, codec) {
   setObjectName("frmMain");
   setWindowTitle(Q(kWindowCaption));
   setFixedSize(form::ToPixels(form::kClientWidth), form::ToPixels(form::kClientHeight));
@@ -110,76 +108,58 @@ void MainWindow::BuildControls() {
     if (previous) setTabOrder(previous, widget);
     previous = widget;
   }
-  cmdStart_ = findChild<QPushButton*>("cmdStart");
   txtState_ = findChild<QPlainTextEdit*>("txtState");
-  txtKatju_ = findChild<QLineEdit*>("txtKatju");
-  txtLive_ = findChild<QLineEdit*>("txtLive");
-  connect(cmdStart_, &QPushButton::clicked, this, &MainWindow::cmdStart_Click);
-  // What the user types into the log during a run stays, as it would outside one.
   connect(txtState_, &QPlainTextEdit::textChanged, this, [this] {
-    if (running_ && !showing_log_) TakeLogFromBox();
+    if (!showing_log_) log_ = ToCrLf(txtState_->toPlainText());
+  });
+  auto* start = findChild<QPushButton*>("cmdStart");
+  connect(start, &QPushButton::clicked, this, [this] {
+    controller_.Start();
+    ShowLog();  // the whole log as the run left it, whichever way it ended
   });
   connect(findChild<QPushButton*>("cmdKatju"), &QPushButton::clicked, this,
-          &MainWindow::cmdKatju_Click);
+          [this] { controller_.ChooseFolder(FolderBox::kKatjusha); });
   connect(findChild<QPushButton*>("cmdLive"), &QPushButton::clicked, this,
-          &MainWindow::cmdLive_Click);
-  cmdStart_->setFocus();
+          [this] { controller_.ChooseFolder(FolderBox::kLive2ch); });
+  start->setFocus();
 }
 
-void MainWindow::Form_Load() {
-  ShowMessage(kStartupNotice);
-  AddText(kInstructionLine);
+QLineEdit* MainWindow::Box(FolderBox box) const {
+  return findChild<QLineEdit*>(box == FolderBox::kKatjusha ? "txtKatju" : "txtLive");
 }
 
-void MainWindow::cmdKatju_Click() { ChooseFolderInto(txtKatju_); }
+std::string MainWindow::FolderText(FolderBox box) { return Box(box)->text().toStdString(); }
 
-void MainWindow::cmdLive_Click() { ChooseFolderInto(txtLive_); }
-
-void MainWindow::ChooseFolderInto(QLineEdit* box) {
-  const QString chosen = dialogs_.ChooseFolder(this, Q(kPickerTitle));
-  // Emptying the box on a cancel would lose what the user had typed or chosen before.
-  if (chosen.isEmpty()) return;
-  box->setText(FolderBoxText(chosen));
+void MainWindow::SetFolderText(FolderBox box, const std::string& text) {
+  Box(box)->setText(QString::fromStdString(text));
 }
 
-void MainWindow::cmdStart_Click() {
-  TakeLogFromBox();
-  since_events_.invalidate();
-  running_ = true;
-  RunConversion(*this, fs_, codec_);
-  running_ = false;
-  ShowLog();
+bool MainWindow::IsTicked(std::string_view check_box) {
+  return findChild<QCheckBox*>(Q(check_box))->isChecked();
 }
 
-std::string MainWindow::KatjuFolder() { return txtKatju_->text().toStdString(); }
-
-void MainWindow::SetKatjuFolder(const std::string& text) {
-  txtKatju_->setText(QString::fromStdString(text));
+void MainWindow::EnableInputs(bool enabled) {
+  for (const form::Control& control : form::kControls) {
+    if (form::LockedDuringRun(control)) findChild<QWidget*>(Q(control.name))->setEnabled(enabled);
+  }
 }
 
-std::string MainWindow::LiveFolder() { return txtLive_->text().toStdString(); }
-
-void MainWindow::SetLiveFolder(const std::string& text) {
-  txtLive_->setText(QString::fromStdString(text));
+void MainWindow::EnableStart(bool enabled) {
+  findChild<QPushButton*>("cmdStart")->setEnabled(enabled);
 }
 
-int MainWindow::CheckValue(Choice choice) {
-  return findChild<QCheckBox*>(form::CheckBoxName(choice))->isChecked() ? 1 : 0;
+std::string MainWindow::ChooseFolder(const std::string& title) {
+  return dialogs_.ChooseFolder(this, QString::fromStdString(title)).toStdString();
 }
 
-void MainWindow::DisableStart() { cmdStart_->setEnabled(false); }
-
-void MainWindow::AddText(const std::string& line) {
-  if (!running_) TakeLogFromBox();
+void MainWindow::AppendLogLine(const std::string& line) {
   log_ += QString::fromStdString(line);
   log_ += QStringLiteral("\r\n");
   const std::size_t cut =
       LogCut(std::u16string_view(reinterpret_cast<const char16_t*>(log_.utf16()), log_.size()));
   if (cut > 0) log_.remove(0, static_cast<qsizetype>(cut));
-  if (!running_) ShowLog();
+  if (!controller_.running()) ShowLog();
 }
-
-void MainWindow::TakeLogFromBox() { log_ = ToCrLf(txtState_->toPlainText()); }
 
 void MainWindow::ShowLog() {
   showing_log_ = true;
@@ -191,11 +171,11 @@ void MainWindow::ShowLog() {
 }
 
 void MainWindow::ShowMessage(const std::string& text) {
-  if (running_) ShowLog();
+  if (controller_.running()) ShowLog();
   dialogs_.ShowMessage(this, FromCrLf(QString::fromStdString(text)));
 }
 
-void MainWindow::ProcessEvents() {
+void MainWindow::LetEventsThrough() {
   // Each time the events go through, the log is laid out anew: 25 times a second keeps the
   // window responsive and the progress visible without slowing a search of many small folders.
   if (since_events_.isValid() && since_events_.elapsed() < 40) return;
@@ -203,5 +183,7 @@ void MainWindow::ProcessEvents() {
   QCoreApplication::processEvents();
   since_events_.start();
 }
+
+void MainWindow::closeEvent(QCloseEvent* event) { event->setAccepted(controller_.RequestClose()); }
 
 }  // namespace mirelda::qt

@@ -3,19 +3,14 @@
 
 #include <shlobj.h>
 
-#include "app/texts.h"
+#include "app/window/window_texts.h"
 #include "util/win32/wide.h"
 
 namespace mirelda::win32 {
+namespace {
 
-void SystemDialogs::ShowMessage(HWND owner, const std::string& text) {
-  MessageBoxW(owner, Widen(text).c_str(), Widen(kAppTitle).c_str(), MB_OK);
-}
-
-std::string SystemDialogs::ChooseFolder(HWND owner, const std::string& title) {
-  return BrowseForFolder(owner, title);
-}
-
+// Shows the shell's folder picker over `owner` (file-system folders only, no root, no initial
+// selection) and returns the whole path buffer. "C:\k" => "C:\k\0\0...".
 std::string BrowseForFolder(HWND owner, const std::string& title) {
   const std::wstring wide_title = Widen(title);
   BROWSEINFOW info{};
@@ -28,6 +23,27 @@ std::string BrowseForFolder(HWND owner, const std::string& title) {
   if (item != nullptr) SHGetPathFromIDListW(item, buffer.data());
   CoTaskMemFree(item);
   return Narrow(buffer);
+}
+
+}  // namespace
+
+void SystemDialogs::ShowMessage(HWND owner, const std::string& text) {
+  MessageBoxW(owner, Widen(text).c_str(), Widen(kAppTitle).c_str(), MB_OK);
+}
+
+std::string SystemDialogs::ChooseFolder(HWND owner, const std::string& title) {
+  return FolderFromBuffer(BrowseForFolder(owner, title));
+}
+
+std::string FolderFromBuffer(std::string_view buffer) {
+  const size_t first = buffer.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  buffer = buffer.substr(first, buffer.find_last_not_of(' ') - first + 1);
+  if (buffer.find('\0') == std::string_view::npos) return std::string(buffer);
+  const size_t start = buffer.find_first_not_of(std::string_view("\0\r\n", 3));
+  if (start == std::string_view::npos) return {};
+  buffer = buffer.substr(start);
+  return std::string(buffer.substr(0, buffer.find('\0')));
 }
 
 }  // namespace mirelda::win32

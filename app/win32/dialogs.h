@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace mirelda::win32 {
 
@@ -15,8 +16,8 @@ class Dialogs {
   /// Shows `text` titled "mirelda", with one OK button and no icon.
   virtual void ShowMessage(HWND owner, const std::string& text) = 0;
 
-  /// The folder picker's raw path buffer: the chosen path followed by NULs, all NULs after a
-  /// cancel. The window cleans it with CleanApiText.
+  /// Lets the user choose a folder: its path as the shell gives it, without a final "\" except
+  /// for a drive root ("C:\k", "C:\"); "" when they cancel.
   virtual std::string ChooseFolder(HWND owner, const std::string& title) = 0;
 };
 
@@ -27,8 +28,9 @@ class SystemDialogs final : public Dialogs {
   std::string ChooseFolder(HWND owner, const std::string& title) override;
 };
 
-/// Shows the shell's folder picker over `owner` (file-system folders only, no root, no initial
-/// selection) and returns the whole path buffer. "C:\k" => "C:\k\0\0...".
-std::string BrowseForFolder(HWND owner, const std::string& title);
+/// The path that a folder picker's buffer holds: spaces around it removed, then, in a buffer
+/// that holds a NUL, leading NULs and line breaks removed and the rest cut at the first NUL.
+/// "C:\k\0\0" => "C:\k"; all NULs (a cancel) => "".
+std::string FolderFromBuffer(std::string_view buffer);
 
 }  // namespace mirelda::win32

@@ -19,11 +19,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   const auto icon = static_cast<HICON>(
       LoadImageW(instance, MAKEINTRESOURCEW(IDI_MIRELDA), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
   mirelda::win32::SystemDialogs dialogs;
-  mirelda::Cp932Codec codec;
+  std::error_code codec_error;
+  const auto codec = mirelda::Cp932Codec::Open(codec_error);
+  if (!codec) {
+    dialogs.ShowMessage(nullptr, "code page 932: " + codec_error.message());
+    return 1;
+  }
   const auto fs = mirelda::MakeNativeFileSystem();
-  mirelda::win32::MainWindow frmMain(dialogs, *fs, codec);
+  mirelda::win32::MainWindow frmMain(dialogs, *fs, *codec);
   if (!frmMain.Create(instance, icon)) return 1;
-  frmMain.Form_Load();
+  frmMain.Open();
   frmMain.Show(show_command);
   const int status = mirelda::win32::RunMessageLoop(frmMain);
   CoUninitialize();

@@ -1,10 +1,8 @@
-// frmMain: the Windows window over the conversion run.
+// frmMain: the Windows window, the Win32 view of the window controller.
 #include "app/win32/main_window.h"
 
-#include "app/log_bound.h"
-#include "app/run.h"
-#include "app/texts.h"
-#include "util/path.h"
+#include "app/window/log_bound.h"
+#include "app/window/window_texts.h"
 #include "util/win32/wide.h"
 
 namespace mirelda::win32 {
@@ -38,7 +36,7 @@ ControlClass ClassOf(const form::Control& control) {
     case form::Kind::kLabel:
       return {L"STATIC", SS_LEFT, 0};
     case form::Kind::kTextBox:
-      if (std::string_view(control.name) == "txtState") {
+      if (control.name == "txtState") {
         return {L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
                 WS_EX_CLIENTEDGE};
       }
@@ -50,7 +48,7 @@ ControlClass ClassOf(const form::Control& control) {
 }  // namespace
 
 MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec)
-    : dialogs_(dialogs), fs_(fs), codec_(codec) {}
+    : dialogs_(dialogs), controller_(*this, fs, codec) {}
 
 MainWindow::~MainWindow() {
   if (hwnd_ != nullptr) {
@@ -96,7 +94,7 @@ void MainWindow::CreateControls(HINSTANCE instance, int dpi) {
                   SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                   FIXED_PITCH | FF_MODERN, Widen(form::kLogFontFace).c_str());
   // Controls are created in tab order: the dialog manager tabs through them in creation order.
-  for (size_t i = 0; i < form::kControls.size(); ++i) {
+  for (size_t i = 0; i < controls_.size(); ++i) {
     const form::Control& control = form::kControls[i];
     const ControlClass kind = ClassOf(control);
     const HWND hwnd = CreateWindowExW(
@@ -105,7 +103,7 @@ void MainWindow::CreateControls(HINSTANCE instance, int dpi) {
         TwipsToPixels(control.rect.top, dpi), TwipsToPixels(control.rect.width, dpi),
         TwipsToPixels(control.rect.height, dpi), hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance, nullptr);
-    const bool log = std::string_view(control.name) == "txtState";
+    const bool log = control.name == "txtState";
     SendMessageW(hwnd, WM_SETFONT, log ? reinterpret_cast<WPARAM>(log_font_) : gui_font, FALSE);
     if (control.kind == form::Kind::kCheckBox) {
       SendMessageW(hwnd, BM_SETCHECK, control.ticked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -117,15 +115,10 @@ void MainWindow::CreateControls(HINSTANCE instance, int dpi) {
 }
 
 HWND MainWindow::Control(std::string_view unique_name) const {
-  for (size_t i = 0; i < form::kControls.size(); ++i) {
+  for (size_t i = 0; i < controls_.size(); ++i) {
     if (form::UniqueName(form::kControls[i]) == unique_name) return controls_[i];
   }
   return nullptr;
-}
-
-void MainWindow::Form_Load() {
-  ShowMessage(kStartupNotice);
-  AddText(kInstructionLine);
 }
 
 void MainWindow::Show(int show_command) {
@@ -134,42 +127,33 @@ void MainWindow::Show(int show_command) {
   SetFocus(Control("cmdStart"));
 }
 
-void MainWindow::cmdKatju_Click() { ChooseFolderInto("txtKatju"); }
-
-void MainWindow::cmdLive_Click() { ChooseFolderInto("txtLive"); }
-
-void MainWindow::ChooseFolderInto(const char* box) {
-  std::string chosen = dialogs_.ChooseFolder(hwnd_, kPickerTitle);
-  const size_t first = chosen.find_first_not_of(' ');
-  chosen = first == std::string::npos ? "" : chosen.substr(first);
-  while (!chosen.empty() && chosen.back() == ' ') chosen.pop_back();
-  chosen = CleanApiText(chosen);
-  // Emptying the box on a cancel would lose what the user had typed or chosen before.
-  if (chosen.empty()) return;
-  SetWindowTextW(Control(box), Widen(chosen).c_str());
+HWND MainWindow::Box(FolderBox box) const {
+  return Control(box == FolderBox::kKatjusha ? "txtKatju" : "txtLive");
 }
 
-void MainWindow::cmdStart_Click() { RunConversion(*this, fs_, codec_); }
+std::string MainWindow::FolderText(FolderBox box) { return WindowText(Box(box)); }
 
-std::string MainWindow::KatjuFolder() { return WindowText(Control("txtKatju")); }
-
-void MainWindow::SetKatjuFolder(const std::string& text) {
-  SetWindowTextW(Control("txtKatju"), Widen(text).c_str());
+void MainWindow::SetFolderText(FolderBox box, const std::string& text) {
+  SetWindowTextW(Box(box), Widen(text).c_str());
 }
 
-std::string MainWindow::LiveFolder() { return WindowText(Control("txtLive")); }
-
-void MainWindow::SetLiveFolder(const std::string& text) {
-  SetWindowTextW(Control("txtLive"), Widen(text).c_str());
+bool MainWindow::IsTicked(std::string_view check_box) {
+  return SendMessageW(Control(check_box), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-int MainWindow::CheckValue(Choice choice) {
-  return SendMessageW(Control(form::CheckBoxName(choice)), BM_GETCHECK, 0, 0) == BST_CHECKED;
+void MainWindow::EnableInputs(bool enabled) {
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    if (form::LockedDuringRun(form::kControls[i])) EnableWindow(controls_[i], enabled);
+  }
 }
 
-void MainWindow::DisableStart() { EnableWindow(Control("cmdStart"), FALSE); }
+void MainWindow::EnableStart(bool enabled) { EnableWindow(Control("cmdStart"), enabled); }
 
-void MainWindow::AddText(const std::string& line) {
+std::string MainWindow::ChooseFolder(const std::string& title) {
+  return dialogs_.ChooseFolder(hwnd_, title);
+}
+
+void MainWindow::AppendLogLine(const std::string& line) {
   const HWND log = Control("txtState");
   // Appended at the end whatever the user has selected in the meantime.
   const int length = GetWindowTextLengthW(log);
@@ -188,17 +172,23 @@ void MainWindow::AddText(const std::string& line) {
 
 void MainWindow::ShowMessage(const std::string& text) { dialogs_.ShowMessage(hwnd_, text); }
 
-void MainWindow::ProcessEvents() {
+void MainWindow::LetEventsThrough() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    // Closing the window ends the program, also in the middle of a run: every file is written
-    // whole or not at all, so stopping between two of them leaves no broken file.
-    if (msg.message == WM_QUIT) ExitProcess(static_cast<UINT>(msg.wParam));
+    // A quit posted by someone else during the run: the run stops as after a close, and the
+    // quit goes back into the queue for the message loop that called the run.
+    if (msg.message == WM_QUIT) {
+      controller_.RequestClose();
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
     if (HandleDialogKeys(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
 }
+
+void MainWindow::Close() { DestroyWindow(hwnd_); }
 
 bool MainWindow::HandleDialogKeys(MSG& msg) {
   const HWND log = Control("txtState");
@@ -232,12 +222,20 @@ LRESULT MainWindow::OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
     case WM_COMMAND:
       if (HIWORD(wparam) == BN_CLICKED) {
         const HWND from = reinterpret_cast<HWND>(lparam);
-        if (from == Control("cmdStart")) cmdStart_Click();
-        if (from == Control("cmdKatju")) cmdKatju_Click();
-        if (from == Control("cmdLive")) cmdLive_Click();
+        if (from == Control("cmdStart")) {
+          controller_.Start();
+        } else if (from == Control("cmdKatju")) {
+          controller_.ChooseFolder(FolderBox::kKatjusha);
+        } else if (from == Control("cmdLive")) {
+          controller_.ChooseFolder(FolderBox::kLive2ch);
+        }
         return 0;
       }
       break;
+    case WM_CLOSE:
+      // During a run the controller refuses, stops the run and closes the window after it.
+      if (controller_.RequestClose()) DestroyWindow(hwnd);
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;

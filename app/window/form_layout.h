@@ -1,11 +1,11 @@
 // The main window frmMain as plain data, shared by the Qt and Win32 windows.
 #pragma once
 
-#include <array>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "app/frontend.h"
+#include "app/kinds.h"
 
 namespace mirelda::form {
 
@@ -22,12 +22,12 @@ struct Twips {
 
 /// One control of the window, as it is when the window opens.
 struct Control {
-  const char* name;     ///< the control's name, e.g. "cmdStart"; "Label1" for both labels
-  int index;            ///< index in a control array (the labels), -1 for a lone control
-  Kind kind;            ///< what it is
-  const char* caption;  ///< button and label caption, check box text; "" for text boxes
-  Twips rect;           ///< position and size
-  bool ticked;          ///< a check box's initial state; false for every other control
+  std::string_view name;     ///< the control's name, e.g. "cmdStart"; "Label1" for both labels
+  int index;                 ///< index in a control array (the labels), -1 for a lone control
+  Kind kind;                 ///< what it is
+  std::string_view caption;  ///< button and label caption, check box text; "" for text boxes
+  Twips rect;                ///< position and size
+  bool ticked;               ///< a check box's initial state; false for every other control
 };
 
 /// Twips per logical pixel: the windows are laid out at 96 dots per inch.
@@ -45,8 +45,19 @@ constexpr int ToPixels(int twips) { return twips / kTwipsPerPixel; }
 inline constexpr char kLogFontFace[] = "ＭＳ ゴシック";
 inline constexpr int kLogFontPoints = 9;
 
+/// The check box of the kind whose check box is named `name`, placed at `rect`: its caption and
+/// initial tick come from the table of kinds. A name that no kind has does not compile.
+consteval Control CheckBox(std::string_view name, Twips rect) {
+  for (const DataKind& kind : kDataKinds) {
+    if (kind.check_box == name) {
+      return {kind.check_box, -1, Kind::kCheckBox, kind.caption, rect, kind.ticked};
+    }
+  }
+  throw std::invalid_argument("no kind has this check box");
+}
+
 /// Every control, in tab order: the first holds the focus when the window opens.
-inline constexpr std::array<Control, 14> kControls = {{
+inline constexpr Control kControls[] = {
     {"cmdStart", -1, Kind::kButton, "変換開始(&S)", {6480, 1920, 1455, 375}, false},
     {"txtState", -1, Kind::kTextBox, "", {4080, 120, 3855, 1650}, false},
     {"cmdLive", -1, Kind::kButton, "...", {3720, 960, 270, 270}, false},
@@ -55,50 +66,39 @@ inline constexpr std::array<Control, 14> kControls = {{
     {"txtKatju", -1, Kind::kTextBox, "", {120, 360, 3495, 270}, false},
     {"Label1", 1, Kind::kLabel, "Live2chのパス", {120, 720, 1110, 180}, false},
     {"Label1", 0, Kind::kLabel, "かちゅ～しゃのパス", {120, 120, 1470, 180}, false},
-    {"chkNameMail", -1, Kind::kCheckBox, "名前、メールリスト", {1800, 1560, 1935, 255}, true},
-    {"chkAllIdx",
-     -1,
-     Kind::kCheckBox,
-     "全てのidx（素人にはおすすめしない）",
-     {120, 2040, 3135, 255},
-     false},
-    {"chkFtd", -1, Kind::kCheckBox, "スレッド倉庫", {120, 1560, 1335, 255}, true},
-    {"chkBrd", -1, Kind::kCheckBox, "板ボタン", {1800, 1320, 1455, 255}, true},
-    {"chkFav", -1, Kind::kCheckBox, "お気に入り", {120, 1320, 1455, 255}, true},
-    {"chkMyboard",
-     -1,
-     Kind::kCheckBox,
-     "other.brd（myboard.brdに変換します）",
-     {120, 1800, 3135, 255},
-     true},
-}};
+    CheckBox("chkNameMail", {1800, 1560, 1935, 255}),
+    CheckBox("chkAllIdx", {120, 2040, 3135, 255}),
+    CheckBox("chkFtd", {120, 1560, 1335, 255}),
+    CheckBox("chkBrd", {1800, 1320, 1455, 255}),
+    CheckBox("chkFav", {120, 1320, 1455, 255}),
+    CheckBox("chkMyboard", {120, 1800, 3135, 255}),
+};
 
-/// The name of the check box that enables a converter. Choice::kFav => "chkFav".
-constexpr const char* CheckBoxName(Choice choice) {
-  switch (choice) {
-    case Choice::kFav:
-      return "chkFav";
-    case Choice::kBrd:
-      return "chkBrd";
-    case Choice::kFtd:
-      return "chkFtd";
-    case Choice::kNameMail:
-      return "chkNameMail";
-    case Choice::kMyboard:
-      return "chkMyboard";
-    case Choice::kAllIdx:
-      return "chkAllIdx";
-  }
-  return "";
+/// Whether a run locks the control until it returns: the folder boxes, their "..." buttons and
+/// the check boxes, whose values the run has taken when it starts.
+constexpr bool LockedDuringRun(const Control& control) {
+  return control.kind == Kind::kCheckBox || control.name == "txtKatju" ||
+         control.name == "cmdKatju" || control.name == "txtLive" || control.name == "cmdLive";
 }
 
 /// A name that tells every control apart, for toolkits that name controls one by one: the
 /// control's name, with "_" and the index for a member of a control array.
 /// "cmdStart" => "cmdStart"; Label1 index 0 => "Label1_0".
 inline std::string UniqueName(const Control& control) {
-  std::string name = control.name;
+  std::string name(control.name);
   if (control.index >= 0) name.append("_").append(std::to_string(control.index));
   return name;
 }
+
+// Each kind can be ticked in the window, by exactly one check box.
+consteval bool EachKindHasOneCheckBox() {
+  for (const DataKind& kind : kDataKinds) {
+    int boxes = 0;
+    for (const Control& control : kControls) boxes += control.name == kind.check_box;
+    if (boxes != 1) return false;
+  }
+  return true;
+}
+static_assert(EachKindHasOneCheckBox());
 
 }  // namespace mirelda::form

@@ -1,0 +1,90 @@
+// One behaviour for both windows: the start-up notice, the folder buttons, the run behind the
+// start button and closing, over a small view that each toolkit's window implements.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/run.h"
+
+namespace mirelda {
+
+/// One of the two folder boxes.
+enum class FolderBox { kKatjusha, kLive2ch };
+
+/// What the controller needs of a window: each toolkit implements it over its widgets. Texts are
+/// UTF-8.
+class WindowView {
+ public:
+  virtual ~WindowView() = default;
+
+  /// The text of a folder box, and replacing it.
+  virtual std::string FolderText(FolderBox box) = 0;
+  virtual void SetFolderText(FolderBox box, const std::string& text) = 0;
+
+  /// Whether the check box of this object name ("chkFav") is ticked.
+  virtual bool IsTicked(std::string_view check_box) = 0;
+
+  /// Enables or disables the folder boxes, their "..." buttons and the check boxes.
+  virtual void EnableInputs(bool enabled) = 0;
+
+  /// Enables or disables the start button.
+  virtual void EnableStart(bool enabled) = 0;
+
+  /// Lets the user choose a folder under this title: its path as the box shows it ("C:\k",
+  /// "/home/a", "/"), or "" when they cancel.
+  virtual std::string ChooseFolder(const std::string& title) = 0;
+
+  /// Shows a message with one OK button; returns when the user has closed it.
+  virtual void ShowMessage(const std::string& text) = 0;
+
+  /// Appends one line to the log box, which stays within the log bound (LogCut).
+  virtual void AppendLogLine(const std::string& line) = 0;
+
+  /// Handles the window events that are waiting, then returns.
+  virtual void LetEventsThrough() = 0;
+
+  /// Closes the window for good.
+  virtual void Close() = 0;
+};
+
+/// The window's behaviour, written once for every toolkit. It is the run's report sink while
+/// the start button's run goes on.
+class WindowController final : private RunReport {
+ public:
+  WindowController(WindowView& view, FileSystem& fs, Cp932Codec& codec)
+      : view_(view), fs_(fs), codec_(codec) {}
+
+  /// Shows the start-up notice, then writes the instruction line as the log's first line. Call
+  /// once, before the window is shown.
+  void Open();
+
+  /// A "..." button: the chosen folder goes into its box; a cancel leaves the box as it was.
+  void ChooseFolder(FolderBox box);
+
+  /// The start button: runs the conversion that the boxes and ticks ask for, with the boxes
+  /// showing the normalised folders and the inputs locked until it returns. The start button
+  /// stays disabled after a run that passed its checks.
+  void Start();
+
+  /// The user asks to close the window. True outside a run: close it now. False during a run:
+  /// the run stops between two files, so that every file is whole, and once it has returned the
+  /// controller closes the window.
+  bool RequestClose();
+
+  /// Whether the start button's run is going on.
+  bool running() const { return running_; }
+
+ private:
+  void AddLine(const std::string& line) override;
+  void ShowMessage(const std::string& text) override;
+  bool LetEventsThrough() override;
+
+  WindowView& view_;
+  FileSystem& fs_;
+  Cp932Codec& codec_;
+  bool running_ = false;
+  bool close_requested_ = false;
+};
+
+}  // namespace mirelda
