@@ -8,6 +8,17 @@
 #include "util/path.h"
 
 namespace mirelda {
+namespace {
+
+// Converts the warehouse `name` whose list is the file at `list_path`.
+void ConvertWarehouse(Context& cx, const std::string& name, const std::string& list_path) {
+  const std::string title = "スレッド倉庫「" + name + "」";
+  const ListFile list{title + "を変換します", list_path, title + "は、ファイルが変です",
+                      cx.live2ch_folder() + "ftd" + kSep + name + ".ftd", title + "変換完了"};
+  ConvertListFile(cx, list, [&](const auto& entries) { return ConvertThreadEntries(cx, entries); });
+}
+
+}  // namespace
 
 void ConvertWarehouses(Context& cx) {
   cx.AddLine("スレッド倉庫を変換します");
@@ -19,13 +30,6 @@ void ConvertWarehouses(Context& cx) {
     if (lower == "favorite.idx" || lower == "favboard.idx") continue;
     ConvertWarehouse(cx, file.substr(0, file.rfind('.')), path);
   }
-}
-
-void ConvertWarehouse(Context& cx, const std::string& name, const std::string& list_path) {
-  const std::string title = "スレッド倉庫「" + name + "」";
-  const ListFile list{title + "を変換します", list_path, title + "は、ファイルが変です",
-                      cx.live2ch_folder() + "ftd" + kSep + name + ".ftd", title + "変換完了"};
-  ConvertListFile(cx, list, [&](const auto& entries) { return ConvertThreadEntries(cx, entries); });
 }
 
 }  // namespace mirelda

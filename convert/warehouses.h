@@ -10,7 +10,4 @@ namespace mirelda {
 /// Converts every *.idx list of the Katjusha folder itself but favorite.idx and favboard.idx.
 void ConvertWarehouses(Context& cx);
 
-/// Converts the warehouse `name` whose list is the file at `list_path`.
-void ConvertWarehouse(Context& cx, const std::string& name, const std::string& list_path);
-
 }  // namespace mirelda

@@ -93,59 +93,41 @@ TEST_F(ConverterTest, FavouritesConvertEveryUsableEntryAndKeepTheirPlaces) {
   EXPECT_EQ(Live2ch("log/h/b/2.idx"), "<missing>");
 }
 
-TEST_F(ConverterTest, MissingOrEmptyListsLeaveLive2chFilesAlone) {
-  Live2ch("favorite.ftd", "old fav");
-  Live2ch("favboard.fbd", "old brd");
-  Live2ch("myboard.brd", "old my");
-  Live2ch("maillist.txt", "old mail");
+TEST_F(ConverterTest, MissingListsLeaveLive2chFilesAloneAndEmptyOnesSayTheyAreOdd) {
+  for (const char* name : {"favorite.ftd", "favboard.fbd", "myboard.brd", "namelist.txt"}) {
+    Live2ch(name, "old");
+  }
   Katjusha("other.brd", "");
+  Katjusha("maillist.txt", "");  // an empty name or mail list is copied all the same
   Katjusha("log", "a file, not a folder");
   EXPECT_EQ(Run("fav,brd,myboard,namemail,allidx"), RunOutcome::kCompleted);
   EXPECT_EQ(ConverterLines(),
             (Lines{"お気に入りを変換します", "お気に入りファイルが変です", "板ボタンを変換します",
                    "板ボタンファイルが変です", "other.brdをmyboard.brdに変換します",
                    "外部板ファイルが変です", "すべてのidxを変換します", "すべてのidxを変換完了"}));
-  EXPECT_EQ(Live2ch("favorite.ftd") + Live2ch("favboard.fbd") + Live2ch("myboard.brd") +
-                Live2ch("maillist.txt") + Live2ch("namelist.txt"),
-            "old favold brdold myold mail<missing>");
-}
-
-TEST_F(ConverterTest, BoardButtonsMyBoardsAndNameListsKeepEveryRecord) {
-  Live2ch("favboard.fbd", "a much longer old file\r\nwith two lines\r\n");
-  Katjusha("favboard.idx", "▽ニュース\thttp://a/\r\n\r\nc");
-  Katjusha("other.brd", "x\ty\r\n\r\nz");
-  test::WriteBytes(katjusha_ + "namelist.txt", "\x96\xBC\x96\xB3\x82\xB5\x80\r\n");  // a stray byte
-  Katjusha("maillist.txt", "");
-  Live2ch("maillist.txt", "old");
-  EXPECT_EQ(Run("brd,myboard,namemail"), RunOutcome::kCompleted);
-  EXPECT_EQ(ConverterLines(), (Lines{"板ボタンを変換します", "3件ありました", "板ボタン変換完了",
-                                     "other.brdをmyboard.brdに変換します", "3件ありました",
-                                     "other.brdをmyboard.brdに変換完了"}));
-  EXPECT_EQ(Live2ch("favboard.fbd"), Sjis("ニュース\thttp://a/\t0\r\n\t1\r\nc\t1\r\n"));
-  EXPECT_EQ(Live2ch("myboard.brd"), Sjis("マイボード\t0\r\n\tx\ty\r\n\t\r\n\tz\r\n"));
-  EXPECT_EQ(Live2ch("namelist.txt"), "\x96\xBC\x96\xB3\x82\xB5\x80\r\n");
-  EXPECT_EQ(Live2ch("maillist.txt"), "");
+  EXPECT_EQ(test::Snapshot(live2ch_),
+            (std::map<std::string, std::string>{{"favboard.fbd", "old"},
+                                                {"favorite.ftd", "old"},
+                                                {"live2ch.exe", ""},
+                                                {"maillist.txt", ""},
+                                                {"myboard.brd", "old"},
+                                                {"namelist.txt", "old"}}));
 }
 
 TEST_F(ConverterTest, WarehousesAreEveryOtherIdxListOfTheKatjushaFolder) {
-  Index("s", "b", "2");
   Katjusha("favorite.idx", "s\\b\\2.idx\r\n");
   Katjusha("FAVBOARD.IDX", "x\r\n");
-  Katjusha("news.idx", "s_x\\b\\1.idx\r\ns\\b\\2.idx\r\n");
-  Katjusha("old.backup.IDX", "s\\b\\2.idx");
+  Katjusha("news.idx", "s\\b\\1.idx\r\n");
   Katjusha("empty.idx", "");
   Katjusha("log/in.idx", "not a warehouse");
   EXPECT_EQ(Run("ftd"), RunOutcome::kCompleted);
-  EXPECT_EQ(ConverterLines(),
-            (Lines{"スレッド倉庫を変換します", "スレッド倉庫「empty」を変換します",
-                   "スレッド倉庫「empty」は、ファイルが変です", "スレッド倉庫「news」を変換します",
-                   "2件ありました", "s_x\\b\\1.idxは、なんか変です", "スレッド倉庫「news」変換完了",
-                   "スレッド倉庫「old.backup」を変換します", "1件ありました",
-                   "スレッド倉庫「old.backup」変換完了"}));
-  EXPECT_EQ(Live2ch("ftd/news.ftd"), "\r\n" + Url("s", "b", "2") + "\r\n");
-  EXPECT_EQ(Live2ch("ftd/old.backup.ftd"), Url("s", "b", "2") + "\r\n");
-  EXPECT_EQ(Live2ch("ftd/empty.ftd"), "<missing>");
-  EXPECT_EQ(Live2ch("log/s/b/2.idx"), Sjis(Live2chIndex("s", "b", "2")));
+  EXPECT_EQ(
+      ConverterLines(),
+      (Lines{"スレッド倉庫を変換します", "スレッド倉庫「empty」を変換します",
+             "スレッド倉庫「empty」は、ファイルが変です", "スレッド倉庫「news」を変換します",
+             "1件ありました", "s\\b\\1.idxは、なんか変です", "スレッド倉庫「news」変換完了"}));
+  EXPECT_EQ(test::Snapshot(live2ch_ + "ftd"),
+            (std::map<std::string, std::string>{{"news.ftd", "\r\n"}}));
 }
 
 TEST_F(ConverterTest, AllIndexesMirrorTheLogTreeAndNothingElse) {

@@ -51,7 +51,8 @@ TEST_F(RunTest, OneFolderForBothProgramsIsRefusedHoweverItIsSpelt) {
   EXPECT_TRUE(report_.lines.empty());
 }
 
-TEST_F(RunTest, KindsRunAloneOrTogetherInTheirFixedOrder) {
+// Together they run in the table's order: the sample's end-to-end test holds the whole log.
+TEST_F(RunTest, EachKindRunsAloneAndNoneStillCompletes) {
   const Lines openings{"お気に入りを変換します",
                        "板ボタンを変換します",
                        "スレッド倉庫を変換します",
@@ -67,13 +68,6 @@ TEST_F(RunTest, KindsRunAloneOrTogetherInTheirFixedOrder) {
   EXPECT_EQ(Run(""), RunOutcome::kCompleted);
   EXPECT_EQ(report_.lines, (Lines{"各変換作業を開始します", "すべて変換完了"}));
   EXPECT_EQ(report_.messages, Lines(openings.size() + 1, "すべて変換終了"));
-  report_.lines.clear();
-  EXPECT_EQ(Run("allidx,myboard,namemail,ftd,brd,fav"), RunOutcome::kCompleted);
-  EXPECT_EQ(report_.lines,
-            (Lines{"各変換作業を開始します", "お気に入りを変換します", "お気に入りファイルが変です",
-                   "板ボタンを変換します", "板ボタンファイルが変です", "スレッド倉庫を変換します",
-                   "other.brdをmyboard.brdに変換します", "外部板ファイルが変です",
-                   "すべてのidxを変換します", "すべてのidxを変換完了", "すべて変換完了"}));
   EXPECT_EQ(DefaultKinds(), test::Kinds("fav,brd,ftd,namemail,myboard"));
 }
 

@@ -77,7 +77,7 @@ TEST_F(FilesTest, ReadsTellMissingFromEmptyAndRefuseFoldersAndGiants) {
   EXPECT_EQ(text_, "");
   EXPECT_TRUE(files_.FileExists(dir_.Path("empty")));
   EXPECT_TRUE(files_.FileExists(dir_.Path("empty/")));
-  for (const std::string path : {dir_.Path(), dir_.Path("missing"), std::string()}) {
+  for (const std::string& path : {dir_.Path(), dir_.Path("missing"), std::string()}) {
     EXPECT_FALSE(files_.FileExists(path)) << path;
   }
 }

@@ -40,12 +40,6 @@ size_t Utf8Length(unsigned char lead) {
 
 }  // namespace
 
-std::string ToUpperAscii(std::string_view text) {
-  std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(), UpperAscii);
-  return out;
-}
-
 std::string ToLowerAscii(std::string_view text) {
   std::string out(text);
   std::transform(out.begin(), out.end(), out.begin(), LowerAscii);

@@ -25,9 +25,6 @@ std::string GetFileNamePart(std::string_view path);
 /// each '\' turned into the platform separator. ("/k/log/", "h\b\1.idx") => "/k/log/h/b/1.idx".
 std::string JoinStoredPath(std::string_view folder, std::string_view stored);
 
-/// ASCII letters folded to upper case; every other byte unchanged.
-std::string ToUpperAscii(std::string_view text);
-
 /// ASCII letters folded to lower case; every other byte unchanged.
 std::string ToLowerAscii(std::string_view text);
 
