@@ -74,24 +74,7 @@ class ConverterTest : public test::FolderPair {
   void Index(const std::string& host, const std::string& board, const std::string& key) {
     Katjusha("log/" + host + "/" + board + "/" + key + ".idx", KatjushaIndex(host, board, key));
   }
-  std::string Url(const std::string& host, const std::string& board, const std::string& key) {
-    return "http://" + host + "/test/read.cgi/" + board + "/" + key + "/";
-  }
 };
-
-TEST_F(ConverterTest, FavouritesConvertEveryUsableEntryAndKeepTheirPlaces) {
-  Index("h_x", "b", "1");
-  Index("h", "b", "3");
-  Katjusha("favorite.idx", "h_x\\b\\1.idx\r\nh\\b\\2.idx\n\r\n..\\..\\x\\1.idx\r\nh\\b\\3.idx");
-  EXPECT_EQ(Run("fav"), RunOutcome::kCompleted);
-  EXPECT_EQ(ConverterLines(),
-            (Lines{"お気に入りを変換します", "5件ありました", "h\\b\\2.idxは、なんか変です",
-                   "は、なんか変です", "..\\..\\x\\1.idxは、なんか変です", "お気に入り変換完了"}));
-  EXPECT_EQ(Live2ch("favorite.ftd"),
-            Url("h/x", "b", "1") + "\r\n\r\n\r\n\r\n" + Url("h", "b", "3") + "\r\n");
-  EXPECT_EQ(Live2ch("log/h_x/b/1.idx"), Sjis(Live2chIndex("h_x", "b", "1")));
-  EXPECT_EQ(Live2ch("log/h/b/2.idx"), "<missing>");
-}
 
 TEST_F(ConverterTest, MissingListsLeaveLive2chFilesAloneAndEmptyOnesSayTheyAreOdd) {
   for (const char* name : {"favorite.ftd", "favboard.fbd", "myboard.brd", "namelist.txt"}) {
@@ -132,8 +115,6 @@ TEST_F(ConverterTest, WarehousesAreEveryOtherIdxListOfTheKatjushaFolder) {
 
 TEST_F(ConverterTest, AllIndexesMirrorTheLogTreeAndNothingElse) {
   Index("h", "b", "1");
-  Index("h", "k", "2");
-  Katjusha("log/top.idx", KatjushaIndex("t", "t", "t"));
   Katjusha("log/h/b/1.dat", "a thread's posts");
   Katjusha("log/h/b/bad.idx", "too\tfew");
   Live2ch("log/h/b/only-live.idx", "kept");
@@ -142,11 +123,9 @@ TEST_F(ConverterTest, AllIndexesMirrorTheLogTreeAndNothingElse) {
                                      katjusha_ + test::P("log/h/b/bad.idx") + "は、なんか変です",
                                      "すべてのidxを変換完了"}));
   EXPECT_EQ(test::Snapshot(live2ch_ + "log"),
-            (std::map<std::string, std::string>{{"top.idx", Sjis(Live2chIndex("t", "t", "t"))},
-                                                {"h/b/1.idx", Sjis(Live2chIndex("h", "b", "1"))},
-                                                {"h/b/only-live.idx", "kept"},
-                                                {"h/k/2.idx", Sjis(Live2chIndex("h", "k", "2"))}}));
-  EXPECT_EQ(report_.events, 4);  // once per folder listed
+            (std::map<std::string, std::string>{{"h/b/1.idx", Sjis(Live2chIndex("h", "b", "1"))},
+                                                {"h/b/only-live.idx", "kept"}}));
+  EXPECT_EQ(report_.events, 3);  // once per folder listed
 }
 
 #ifndef _WIN32
