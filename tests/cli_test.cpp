@@ -93,8 +93,9 @@ TEST_F(CliTest, KindsReplaceTheDefaultsInBothSpellings) {
   EXPECT_EQ(Cli({"--kinds=namemail", "K", "L"}), 0);
   EXPECT_EQ(Out(), "各変換作業を開始します\nすべて変換完了\n");
   EXPECT_EQ(Cli({"--kinds", "brd", "K", "L"}), 0);
-  EXPECT_EQ(Out(), "各変換作業を開始します\n板ボタンを変換します\n8件ありました\n板ボタン変換完了\n"
-                   "すべて変換完了\n");
+  EXPECT_EQ(Out(),
+            "各変換作業を開始します\n板ボタンを変換します\n8件ありました\n板ボタン変換完了\n"
+            "すべて変換完了\n");
   EXPECT_EQ(test::Snapshot(dir_.Path("L")).size(), 5u);  // and maillist.txt, favboard.fbd
 }
 
