@@ -55,8 +55,8 @@ std::string ReadBytes(const std::string& path) {
   return bytes.str();
 }
 
-std::map<std::string, std::string> Snapshot(const std::string& folder) {
-  std::map<std::string, std::string> files;
+Files Snapshot(const std::string& folder) {
+  Files files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     if (entry.is_regular_file()) {
       files[entry.path().lexically_relative(folder).generic_string()] =

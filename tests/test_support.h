@@ -36,8 +36,10 @@ std::string P(std::string path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 /// The file's bytes; "<missing>" when it cannot be read.
 std::string ReadBytes(const std::string& path);
-/// Every file under `folder`, by relative path with '/', with its bytes.
-std::map<std::string, std::string> Snapshot(const std::string& folder);
+/// Files by relative path with '/', with their bytes.
+using Files = std::map<std::string, std::string>;
+/// Every file under `folder`.
+Files Snapshot(const std::string& folder);
 
 /// A Katjusha thread index of 18 fields, each its own number but for the title (3), host (4),
 /// board (5) and key (6), with `flag` in field 1 and CR LF at the end.

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "convert/context.h"
 #include "tests/test_support.h"
-#include "util/find_files.h"
 #include "util/path.h"
 #include "util/text_file.h"
 
@@ -92,9 +92,8 @@ TEST_F(FilesTest, WritesReplaceWholeFilesAndLeaveNothingBehindOnFailure) {
   WriteBytes(dir_.Path("ro.txt"), "old");
   fs::permissions(dir_.Path("ro.txt"), fs::perms::owner_read | fs::perms::group_read);
   EXPECT_EQ(files_.WriteFileBytes(dir_.Path("ro.txt"), "new"), std::errc::permission_denied);
-  EXPECT_EQ(
-      test::Snapshot(dir_.Path()),
-      (std::map<std::string, std::string>{{"a.txt", "new"}, {"empty.txt", ""}, {"ro.txt", "old"}}));
+  EXPECT_EQ(test::Snapshot(dir_.Path()),
+            (test::Files{{"a.txt", "new"}, {"empty.txt", ""}, {"ro.txt", "old"}}));
 }
 
 #ifndef _WIN32
@@ -142,33 +141,25 @@ TEST_F(FilesTest, NamesAreFoundWithoutRegardToCaseButTheExactNameWins) {
   EXPECT_FALSE(files_.WriteFileBytes(dir_.Path("log/a/b/1.idx"), "new"));
   EXPECT_FALSE(files_.WriteFileBytes(dir_.Path("log/a/b/2.idx"), "two"));
   EXPECT_FALSE(files_.WriteFileBytes(dir_.Path("log/a/b/2.IDX"), "TWO"));
-  EXPECT_EQ(test::Snapshot(dir_.Path()),
-            (std::map<std::string, std::string>{{"KATJUSHA.EXE", ""},
-                                                {"LOG/A/b/1.IDX", "A"},
-                                                {"LOG/a/b/1.IDX", "new"},
-                                                {"LOG/a/b/2.idx", "TWO"}}));
+  EXPECT_EQ(test::Snapshot(dir_.Path()), (test::Files{{"KATJUSHA.EXE", ""},
+                                                      {"LOG/A/b/1.IDX", "A"},
+                                                      {"LOG/a/b/1.IDX", "new"},
+                                                      {"LOG/a/b/2.idx", "TWO"}}));
 }
 #endif
 
-class Listener : public SearchListener {
- public:
-  int listings = 0;
-  Names unlisted;
-  void BeforeListing() override { ++listings; }
-  void CannotList(const std::string& folder, std::error_code) override {
-    unlisted.push_back(folder);
-  }
-};
-
+// The run's context listens to the search: it counts the listings as chances to let events
+// through, and reports each folder that cannot be listed as a failure.
 class FindFilesTest : public FilesTest {
  protected:
   Names Find(const std::string& search, bool recurse, bool found = true) {
     Names paths;
-    EXPECT_EQ(FindFiles(fs_, listener_, search, recurse, paths), found);
+    EXPECT_EQ(FindFiles(fs_, cx_, search, recurse, paths), found);
     for (auto& path : paths) path = path.substr(dir_.Path().size());
     return paths;
   }
-  Listener listener_;
+  test::RecordingReport report_;
+  Context cx_{"", "", report_, files_};
 };
 
 TEST_F(FindFilesTest, ListsOneFolderOrATreeDepthFirstInListingOrder) {
@@ -179,11 +170,11 @@ TEST_F(FindFilesTest, ListsOneFolderOrATreeDepthFirstInListingOrder) {
   EXPECT_EQ(Find(dir_.Path(), false).size(), 3u);  // an empty pattern is every file
   EXPECT_EQ(Find(dir_.Path("*.idx"), true),
             (Names{"a.idx", "B.IDX", P("S1/s.idx"), P("S2/T/t.idx")}));
-  EXPECT_EQ(listener_.listings, 7);
+  EXPECT_EQ(report_.events, 7);
   EXPECT_TRUE(Find(dir_.Path("none/*.idx"), false).empty());  // a missing folder has nothing
   EXPECT_TRUE(Find(dir_.Path("none/*.idx"), true, false).empty());
   EXPECT_TRUE(Find("*.idx", false, false).empty());
-  EXPECT_TRUE(listener_.unlisted.empty());
+  EXPECT_TRUE(report_.failures.empty());
 }
 
 TEST_F(FindFilesTest, FoldersThatCannotBeListedAreReportedAndSkipped) {
@@ -191,7 +182,7 @@ TEST_F(FindFilesTest, FoldersThatCannotBeListedAreReportedAndSkipped) {
   WriteBytes(dir_.Path("b/2.idx"), "");
   fs_.fail_list = [&](const std::string& folder) { return folder == dir_.Path("a/"); };
   EXPECT_EQ(Find(dir_.Path("*.idx"), true), Names{P("b/2.idx")});
-  EXPECT_EQ(listener_.unlisted, Names{dir_.Path("a/")});
+  EXPECT_EQ(report_.failures, Names{dir_.Path("a/")});
 }
 
 #ifndef _WIN32

@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "convert/favourites.h"
-#include "convert/record_list.h"
 #include "convert/thread_index.h"
 #include "util/cp932.h"
 #include "util/path.h"
@@ -56,14 +55,6 @@ void ThreadIndex(const std::uint8_t* data, std::size_t size) {
   Require(std::count(line.begin(), line.end(), '\t') == 15, "exactly 15 TABs");
   Require(line.find_first_of("\r\n") == std::string::npos, "no line end");
   Require(line.rfind("10077\t", 0) == 0, "the line starts with 10077");
-}
-
-void RecordList(const std::uint8_t* data, std::size_t size) {
-  const auto records = SplitRecords(AsText(data, size));
-  const std::vector<std::string> lines(records.begin(), records.end());
-  const std::string joined = JoinRecords(lines);
-  Require(SplitRecords(joined) == records, "joined records split into the same records");
-  Require(joined.empty() || joined.substr(joined.size() - 2) == "\r\n", "every line ends in CR LF");
 }
 
 void FavouritePath(const std::uint8_t* data, std::size_t size) {

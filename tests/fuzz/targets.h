@@ -13,8 +13,6 @@ using Target = void (*)(const std::uint8_t* data, std::size_t size);
 void Cp932RoundTrip(const std::uint8_t* data, std::size_t size);
 /// A thread index converts to nothing or to one line of 16 fields.
 void ThreadIndex(const std::uint8_t* data, std::size_t size);
-/// Splitting a list into records and joining them again keeps the records.
-void RecordList(const std::uint8_t* data, std::size_t size);
 /// A favourite path that passes the check forms a URL and stays inside the log folder.
 void FavouritePath(const std::uint8_t* data, std::size_t size);
 
@@ -27,7 +25,6 @@ struct NamedTarget {
 inline constexpr NamedTarget kTargets[] = {
     {"Cp932RoundTrip", Cp932RoundTrip},
     {"ThreadIndex", ThreadIndex},
-    {"RecordList", RecordList},
     {"FavouritePath", FavouritePath},
 };
 
