@@ -94,23 +94,6 @@ KindSet Kinds(const std::string& names) {
   return kinds;
 }
 
-FolderPair::FolderPair() {
-  WriteBytes(katjusha_ + "Katjusha.exe", "");
-  WriteBytes(live2ch_ + "live2ch.exe", "");
-}
-
-void FolderPair::Katjusha(const std::string& relative, const std::string& text) {
-  WriteBytes(dir_.Path("k/" + relative), Sjis(text));
-}
-
-void FolderPair::Live2ch(const std::string& relative, const std::string& text) {
-  WriteBytes(dir_.Path("l/" + relative), Sjis(text));
-}
-
-std::string FolderPair::Live2ch(const std::string& relative) const {
-  return ReadBytes(dir_.Path("l/" + relative));
-}
-
 RunOutcome FolderPair::Run(const std::string& kinds) {
   const auto before = Snapshot(katjusha_);
   std::error_code error;

@@ -109,13 +109,22 @@ KindSet Kinds(const std::string& names);
 /// A Katjusha folder "k" and a Live2ch folder "l", each holding its program, and a run over them.
 class FolderPair : public ::testing::Test {
  protected:
-  FolderPair();
+  FolderPair() {
+    WriteBytes(katjusha_ + "Katjusha.exe", "");
+    WriteBytes(live2ch_ + "live2ch.exe", "");
+  }
 
   /// Writes a file under the Katjusha or the Live2ch folder; `text` is encoded in CP932.
-  void Katjusha(const std::string& relative, const std::string& text);
-  void Live2ch(const std::string& relative, const std::string& text);
+  void Katjusha(const std::string& relative, const std::string& text) {
+    WriteBytes(dir_.Path("k/" + relative), Sjis(text));
+  }
+  void Live2ch(const std::string& relative, const std::string& text) {
+    WriteBytes(dir_.Path("l/" + relative), Sjis(text));
+  }
   /// The bytes of a file under the Live2ch folder; "<missing>" when there is none.
-  std::string Live2ch(const std::string& relative) const;
+  std::string Live2ch(const std::string& relative) const {
+    return ReadBytes(dir_.Path("l/" + relative));
+  }
 
   /// Runs the conversion of `kinds` and checks that the Katjusha folder is left as it was.
   RunOutcome Run(const std::string& kinds);

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "app/window/controller.h"
+#include "app/window/log_bound.h"
 #include "app/window/window_texts.h"
 #include "tests/test_support.h"
 
@@ -81,6 +82,12 @@ TEST_F(WindowControllerTest, ACloseDuringARunStopsItBetweenTwoFilesAndClosesAfte
   EXPECT_EQ(journal_,
             (Journal{"inputs off", "start off", "log 各変換作業を開始します",
                      "log スレッド倉庫を変換します", "events", "inputs on", "start off", "close"}));
+}
+
+TEST(LogBoundTest, TheLogIsCutToItsLastNineThousandUnitsNeverInsideASurrogatePair) {
+  EXPECT_EQ(LogCut(std::u16string(10000, u'a')), 0u);
+  EXPECT_EQ(LogCut(std::u16string(10001, u'a')), 1001u);
+  EXPECT_EQ(LogCut(std::u16string(1000, u'a') + u"\U0001F600" + std::u16string(8999, u'b')), 1002u);
 }
 
 }  // namespace
