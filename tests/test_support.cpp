@@ -101,6 +101,7 @@ bool FaultyFileSystem::CanOpenForReading(const std::string& path) {
 bool FaultyFileSystem::IsFolder(const std::string& path) { return real_->IsFolder(path); }
 std::error_code FaultyFileSystem::MakeFolder(const std::string& path) {
   made.push_back(path);
+  before_make(path);
   return real_->MakeFolder(path);
 }
 std::error_code FaultyFileSystem::ListFolder(const std::string& path, FolderEntries& entries) {

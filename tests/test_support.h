@@ -56,6 +56,8 @@ class FaultyFileSystem final : public FileSystem {
  public:
   std::function<bool(const std::string&)> fail_list = [](const std::string&) { return false; };
   std::function<bool(const std::string&)> fail_write = [](const std::string&) { return false; };
+  /// Runs before each folder is made, as another program might.
+  std::function<void(const std::string&)> before_make = [](const std::string&) {};
   std::vector<std::string> made;  ///< every folder it was asked to make
 
   std::error_code ReadWhole(const std::string& path, std::string& bytes) override;

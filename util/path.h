@@ -13,6 +13,16 @@ inline constexpr char kSep = '\\';
 inline constexpr char kSep = '/';
 #endif
 
+/// Every character the system takes as a separator: '\' and '/' on Windows, '/' elsewhere.
+#ifdef _WIN32
+inline constexpr std::string_view kSeparators = "\\/";
+#else
+inline constexpr std::string_view kSeparators = "/";
+#endif
+
+/// Whether the system takes `c` as a separator. '/' => true on every platform.
+inline bool IsSeparator(char c) { return kSeparators.find(c) != std::string_view::npos; }
+
 /// The path up to and including its last separator; empty when it has none.
 /// "/a/b.txt" => "/a/", "b.txt" => "".
 std::string GetFolderPart(std::string_view path);
