@@ -115,6 +115,10 @@ std::error_code FaultyFileSystem::ReplaceWhole(const std::string& path, std::str
 bool FaultyFileSystem::IsSameFolder(const std::string& a, const std::string& b) {
   return real_->IsSameFolder(a, b);
 }
+void FaultyFileSystem::ProtectFolder(const std::string& folder) { real_->ProtectFolder(folder); }
+std::error_code FaultyFileSystem::SyncWritten() {
+  return fail_sync ? std::make_error_code(std::errc::io_error) : real_->SyncWritten();
+}
 
 KindSet Kinds(const std::string& names) {
   KindSet kinds;

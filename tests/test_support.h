@@ -58,6 +58,7 @@ class FaultyFileSystem final : public FileSystem {
   std::function<bool(const std::string&)> fail_write = [](const std::string&) { return false; };
   /// Runs before each folder is made, as another program might.
   std::function<void(const std::string&)> before_make = [](const std::string&) {};
+  bool fail_sync = false;
   std::vector<std::string> made;  ///< every folder it was asked to make
 
   std::error_code ReadWhole(const std::string& path, std::string& bytes) override;
@@ -67,6 +68,8 @@ class FaultyFileSystem final : public FileSystem {
   std::error_code ListFolder(const std::string& path, FolderEntries& entries) override;
   std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) override;
   bool IsSameFolder(const std::string& a, const std::string& b) override;
+  void ProtectFolder(const std::string& folder) override;
+  std::error_code SyncWritten() override;
 
  private:
   std::unique_ptr<FileSystem> real_ = MakeNativeFileSystem();
