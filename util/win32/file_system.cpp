@@ -1,6 +1,6 @@
-// The file system on Win32: wide-character calls on paths converted from UTF-8, unshared
-// read-only opens, and flushed replacing writes through a temporary file in the same folder that
-// keep out of a protected folder.
+// The file system on Win32: wide-character calls on paths converted from UTF-8, of any length,
+// unshared read-only opens, and flushed replacing writes through a temporary file in the same
+// folder that keep out of a protected folder.
 #include "util/file_system.h"
 
 #include <windows.h>
@@ -67,15 +67,16 @@ class Handle {
 // and while it is open here no one else can open it.
 HANDLE OpenUnshared(const std::string& path) {
   if (HasNul(path)) return INVALID_HANDLE_VALUE;
-  return CreateFileW(Widen(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  return CreateFileW(WidenPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Backup semantics are what lets CreateFileW open a folder; nothing is read or changed.
 HANDLE OpenFolder(const std::string& path) {
   if (HasNul(path)) return INVALID_HANDLE_VALUE;
-  return CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  return CreateFileW(WidenPath(path).c_str(), 0,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 // The path of a file's folder up to and including its last separator, where Windows takes "/"
@@ -118,12 +119,12 @@ bool IsRunning(std::uint32_t pid) {
 void RemoveStaleTemporaries(const std::string& folder) {
   WIN32_FIND_DATAW found;
   const HANDLE search =
-      FindFirstFileW(Widen(folder + std::string(kTemporaryPrefix) + "*").c_str(), &found);
+      FindFirstFileW(WidenPath(folder + std::string(kTemporaryPrefix) + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     const std::string name = Narrow(found.cFileName);
     const std::uint32_t owner = TemporaryOwner(name);
-    if (owner != 0 && !IsRunning(owner)) DeleteFileW(Widen(folder + name).c_str());
+    if (owner != 0 && !IsRunning(owner)) DeleteFileW(WidenPath(folder + name).c_str());
   } while (FindNextFileW(search, &found));
   FindClose(search);
 }
@@ -131,7 +132,7 @@ void RemoveStaleTemporaries(const std::string& folder) {
 bool IsDiskFile(HANDLE handle) { return GetFileType(handle) == FILE_TYPE_DISK; }
 
 DWORD Attributes(const std::string& path) {
-  return HasNul(path) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Widen(path).c_str());
+  return HasNul(path) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(WidenPath(path).c_str());
 }
 
 bool IsFolderAttributes(DWORD attributes) {
@@ -155,7 +156,7 @@ std::wstring ExistingName(const std::string& path, const std::wstring& wide) {
   const HANDLE search = FindFirstFileW(wide.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return wide;
   FindClose(search);
-  return Widen(FolderOf(path) + Narrow(found.cFileName));
+  return WidenPath(FolderOf(path) + Narrow(found.cFileName));
 }
 
 class Win32FileSystem final : public FileSystem {
@@ -195,7 +196,7 @@ class Win32FileSystem final : public FileSystem {
   std::error_code MakeFolder(const std::string& path) override {
     if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
     if (const std::error_code error = PrepareFolder(FolderOf(path))) return error;
-    if (!CreateDirectoryW(Widen(path).c_str(), nullptr)) return LastError();
+    if (!CreateDirectoryW(WidenPath(path).c_str(), nullptr)) return LastError();
     // A new folder is empty and lies where its parent lies.
     written_folders_.emplace(IsSeparator(path.back()) ? path : path + kSep, false);
     return {};
@@ -207,7 +208,7 @@ class Win32FileSystem final : public FileSystem {
     if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
     pattern += '*';
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileExW(Widen(pattern).c_str(), FindExInfoBasic, &found,
+    HANDLE search = FindFirstFileExW(WidenPath(pattern).c_str(), FindExInfoBasic, &found,
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE) {
       const DWORD error = GetLastError();
@@ -234,7 +235,7 @@ class Win32FileSystem final : public FileSystem {
     if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
     const std::string folder = FolderOf(path);
     if (const std::error_code error = PrepareFolder(folder)) return error;
-    const std::wstring target = Widen(path);
+    const std::wstring target = WidenPath(path);
     const DWORD old_attributes = GetFileAttributesW(target.c_str());
     const bool existed = old_attributes != INVALID_FILE_ATTRIBUTES;
     if (existed && (old_attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -288,7 +289,7 @@ class Win32FileSystem final : public FileSystem {
                                  std::wstring& temp) {
     HANDLE created;
     do {
-      temp = Widen(folder + TemporaryName(GetCurrentProcessId(), ++serial_));
+      temp = WidenPath(folder + TemporaryName(GetCurrentProcessId(), ++serial_));
       created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
     } while (created == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS);
