@@ -37,6 +37,19 @@ void RunConverter(Context& cx, const DataKind& kind) {
   }
 }
 
+// Runs the converters of the requested kinds in their fixed order; false when the user stopped
+// the run.
+bool RunConverters(Context& cx, const KindSet& kinds) {
+  try {
+    for (size_t i = 0; i < kinds.size(); ++i) {
+      if (kinds[i]) RunConverter(cx, kDataKinds[i]);
+    }
+  } catch (const RunStopped&) {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string WithSeparator(std::string folder) {
@@ -56,15 +69,14 @@ RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs,
   TextFiles files(fs, codec);
   if (!PassesChecks(request, report, files)) return RunOutcome::kChecksFailed;
 
+  // However a Live2ch path leads there (a link, a junction), Katjusha's files are only read.
+  fs.ProtectFolder(request.katjusha_folder);
   report.AddLine("各変換作業を開始します");
   Context cx(request.katjusha_folder, request.live2ch_folder, report, files);
-  try {
-    for (size_t i = 0; i < request.kinds.size(); ++i) {
-      if (request.kinds[i]) RunConverter(cx, kDataKinds[i]);
-    }
-  } catch (const RunStopped&) {
-    return RunOutcome::kStopped;
-  }
+  const bool stopped = !RunConverters(cx, request.kinds);
+  // What a stopped run wrote is kept as well, so it is made as durable.
+  cx.SyncWrites();
+  if (stopped) return RunOutcome::kStopped;
   report.AddLine("すべて変換完了");
   report.ShowMessage("すべて変換終了");
   return cx.failures() == 0 ? RunOutcome::kCompleted : RunOutcome::kCompletedWithFailures;

@@ -32,7 +32,8 @@ std::string WithSeparator(std::string folder);
 RunRequest Normalised(RunRequest request);
 
 /// Normalises the request's folders, checks for Katjusha.exe and live2ch.exe and that the
-/// folders differ, then converts each requested kind in the fixed order, reporting as it goes.
+/// folders differ, then converts each requested kind in the fixed order, reporting as it goes,
+/// never writing into the Katjusha folder; what it wrote is durable before it reports the end.
 RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs,
                          Cp932Codec& codec);
 

@@ -13,12 +13,20 @@ std::error_code Context::WriteText(const std::string& path, std::string_view tex
 std::error_code Context::WriteBytes(const std::string& path, std::string_view bytes) {
   std::error_code error = files_.MakeFolderTree(GetFolderPart(path));
   if (!error) error = files_.WriteFileBytes(path, bytes);
-  if (error) {
-    AddLine(path + "に書き込めませんでした");
-    report_.ExplainFailure(path, error);
-    CountFailure();
-  }
+  if (error) ReportWriteFailure(path, error);
   return error;
+}
+
+void Context::SyncWrites() {
+  if (const std::error_code error = files_.fs().SyncWritten()) {
+    ReportWriteFailure(live2ch_folder_, error);
+  }
+}
+
+void Context::ReportWriteFailure(const std::string& path, std::error_code error) {
+  AddLine(path + "に書き込めませんでした");
+  report_.ExplainFailure(path, error);
+  CountFailure();
 }
 
 void Context::BeforeListing() {

@@ -45,6 +45,10 @@ class Context final : public SearchListener {
   /// counted, and returned.
   std::error_code WriteBytes(const std::string& path, std::string_view bytes);
 
+  /// Makes everything written so far durable; a failure is logged against the Live2ch folder,
+  /// explained and counted.
+  void SyncWrites();
+
   /// Counts a failure that the caller has logged itself.
   void CountFailure() { ++failures_; }
 
@@ -56,6 +60,8 @@ class Context final : public SearchListener {
   void CannotList(const std::string& folder, std::error_code reason) override;
 
  private:
+  void ReportWriteFailure(const std::string& path, std::error_code error);
+
   const std::string katjusha_folder_;
   const std::string live2ch_folder_;
   RunReport& report_;

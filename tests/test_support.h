@@ -58,6 +58,9 @@ class FaultyFileSystem final : public FileSystem {
  public:
   std::function<bool(const std::string&)> fail_list = [](const std::string&) { return false; };
   std::function<bool(const std::string&)> fail_write = [](const std::string&) { return false; };
+  /// Runs before each folder is made, as another program might.
+  std::function<void(const std::string&)> before_make = [](const std::string&) {};
+  bool fail_sync = false;
   std::vector<std::string> made;  ///< every folder it was asked to make
 
   std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
@@ -69,6 +72,7 @@ class FaultyFileSystem final : public FileSystem {
   bool IsFolder(const std::string& path) override { return real_->IsFolder(path); }
   std::error_code MakeFolder(const std::string& path) override {
     made.push_back(path);
+    before_make(path);
     return real_->MakeFolder(path);
   }
   std::error_code ListFolder(const std::string& path, FolderEntries& entries) override {
@@ -81,6 +85,10 @@ class FaultyFileSystem final : public FileSystem {
   }
   bool IsSameFolder(const std::string& a, const std::string& b) override {
     return real_->IsSameFolder(a, b);
+  }
+  void ProtectFolder(const std::string& folder) override { real_->ProtectFolder(folder); }
+  std::error_code SyncWritten() override {
+    return fail_sync ? std::make_error_code(std::errc::io_error) : real_->SyncWritten();
   }
 
  private:

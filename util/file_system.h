@@ -22,11 +22,12 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  /// Reads the whole of an existing regular file into `bytes`, opened read-only, unshared and
-  /// never created. std::errc::file_too_large for a file of 2 GiB or more.
+  /// Reads the whole of an existing regular file, or of a link to one, into `bytes`, opened
+  /// read-only, unshared and never created; anything else (a FIFO, a device) is never opened.
+  /// std::errc::file_too_large for a file of 2 GiB or more.
   virtual std::error_code ReadWhole(const std::string& path, std::string& bytes) = 0;
 
-  /// True when `path` names a file that can be opened for reading.
+  /// True when `path` names a regular file, or a link to one, that can be opened for reading.
   virtual bool CanOpenForReading(const std::string& path) = 0;
 
   /// True when `path` names an existing folder.
@@ -39,8 +40,19 @@ class FileSystem {
   virtual std::error_code ListFolder(const std::string& path, FolderEntries& entries) = 0;
 
   /// Replaces the file's whole content in one step: a failure at any point leaves the old file
-  /// whole and no stray file behind. A read-only file is not replaced. The folder must exist.
+  /// whole, and a replaced file's new content is on disk before it takes the old one's place. A
+  /// file that is read-only or not the user's to write is not replaced, and a new file is not
+  /// written over one that appeared meanwhile. The first write into a folder removes the
+  /// temporaries that writers no longer running left there. The folder must exist.
   virtual std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) = 0;
+
+  /// From now on refuses, with std::errc::permission_denied, every write and folder creation that
+  /// would land in `folder` or below it, however the path reaches there; replaces the folder
+  /// protected before.
+  virtual void ProtectFolder(const std::string& folder) = 0;
+
+  /// Makes everything written so far durable, so that a power cut cannot take it back.
+  virtual std::error_code SyncWritten() = 0;
 
   /// True when both paths name the same existing folder.
   virtual bool IsSameFolder(const std::string& a, const std::string& b) = 0;

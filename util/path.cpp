@@ -2,6 +2,7 @@
 #include "util/path.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace mirelda {
 
@@ -81,6 +82,23 @@ bool ListingOrderLess(std::string_view a, std::string_view b) {
   }
   if (a.size() != b.size()) return a.size() < b.size();
   return a < b;
+}
+
+std::string TemporaryName(std::uint32_t pid, unsigned serial) {
+  return std::string(kTemporaryPrefix) + std::to_string(pid) + "-" + std::to_string(serial);
+}
+
+std::uint32_t TemporaryOwner(std::string_view name) {
+  if (!name.starts_with(kTemporaryPrefix)) return 0;
+  name.remove_prefix(kTemporaryPrefix.size());
+  std::uint32_t pid = 0;
+  const char* const last = name.data() + name.size();
+  const auto [end, error] = std::from_chars(name.data(), last, pid);
+  // Strict, so that no file of anyone else's is ever taken for a temporary.
+  const std::string_view serial(end, static_cast<size_t>(last - end));
+  const bool made_here = error == std::errc{} && serial.size() > 1 && serial[0] == '-' &&
+                         serial.find_first_not_of("0123456789", 1) == std::string_view::npos;
+  return made_here ? pid : 0;
 }
 
 }  // namespace mirelda

@@ -1,6 +1,7 @@
 // Path texts: taking them apart, joining stored relative paths, wildcard patterns, listing order.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,16 @@ inline constexpr char kSep = '\\';
 #else
 inline constexpr char kSep = '/';
 #endif
+
+/// Every character the system takes as a separator: '\' and '/' on Windows, '/' elsewhere.
+#ifdef _WIN32
+inline constexpr std::string_view kSeparators = "\\/";
+#else
+inline constexpr std::string_view kSeparators = "/";
+#endif
+
+/// Whether the system takes `c` as a separator. '/' => true on every platform.
+inline bool IsSeparator(char c) { return kSeparators.find(c) != std::string_view::npos; }
 
 /// The path up to and including its last separator; empty when it has none.
 /// "/a/b.txt" => "/a/", "b.txt" => "".
@@ -35,5 +46,16 @@ bool MatchesPattern(std::string_view pattern, std::string_view name);
 /// The order in which folder listings are taken on every platform: names compared with ASCII
 /// letters folded to upper case, ties broken by the exact names.
 bool ListingOrderLess(std::string_view a, std::string_view b);
+
+/// What the name of every temporary file begins with.
+inline constexpr std::string_view kTemporaryPrefix = ".mirelda-";
+
+/// The name of a temporary file that process `pid` writes before it takes its final name, told
+/// apart by `serial`. (42, 7) => ".mirelda-42-7".
+std::string TemporaryName(std::uint32_t pid, unsigned serial);
+
+/// The process id in a name that TemporaryName made; 0 for any other name.
+/// ".mirelda-42-7" => 42, "1.idx" => 0.
+std::uint32_t TemporaryOwner(std::string_view name);
 
 }  // namespace mirelda

@@ -21,7 +21,9 @@ bool TextFiles::FileExists(const std::string& path) {
 std::error_code TextFiles::EnsureFolder(const std::string& folder) {
   if (known_folders_.count(folder) != 0) return {};
   if (!fs_.IsFolder(folder)) {
-    if (const std::error_code error = fs_.MakeFolder(folder)) return error;
+    const std::error_code error = fs_.MakeFolder(folder);
+    // Another program may have made it since it was looked for, which is just as good.
+    if (error && !(error == std::errc::file_exists && fs_.IsFolder(folder))) return error;
   }
   known_folders_.insert(folder);
   return {};
@@ -29,11 +31,12 @@ std::error_code TextFiles::EnsureFolder(const std::string& folder) {
 
 std::error_code TextFiles::MakeFolderTree(const std::string& path) {
   if (path.empty() || known_folders_.count(path) != 0) return {};
-  const bool network = path.size() >= 2 && path[0] == kSep && path[1] == kSep;
+  const bool network = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
   std::string prefix;
   size_t component = 0;
   for (size_t start = 0; start <= path.size(); ++component) {
-    const size_t end = std::min(path.find(kSep, start), path.size());
+    // Split where the system splits, which on Windows is at '/' as well.
+    const size_t end = std::min(path.find_first_of(kSeparators, start), path.size());
     const bool empty = end == start;
     prefix.append(path, start, end - start);
     prefix.push_back(kSep);

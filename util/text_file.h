@@ -38,8 +38,9 @@ class TextFiles {
   /// "/k/Katjusha.exe/" tests "/k/Katjusha.exe". "" => false.
   bool FileExists(const std::string& path);
 
-  /// Creates every missing folder along `path`, parent first; the first four components of a
-  /// network path (two empty ones, server, share) are never tested or created.
+  /// Creates every missing folder along `path`, parent first, splitting it at every separator the
+  /// system knows; the first four components of a network path (two empty ones, server, share)
+  /// are never tested or created. A folder that exists by the time it is made is no failure.
   /// "/l/log/h/b/" makes "/l/log/h/" and then "/l/log/h/b/" where they are missing.
   std::error_code MakeFolderTree(const std::string& path);
 

@@ -1,5 +1,5 @@
-// What only the Win32 half of the file system can show: share modes, file attributes and names
-// outside the ANSI code page.
+// What only the Win32 half of the file system can show: share modes, file attributes, names
+// outside the ANSI code page and paths beyond MAX_PATH.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -86,6 +86,29 @@ TEST_F(Win32FileSystemTest, NamesOutsideTheAnsiCodePageKeepTheirCharactersAndIgn
   EXPECT_EQ(bytes_, "y");
   EXPECT_TRUE(fs_->IsSameFolder(folder, folder + "\\"));
   EXPECT_FALSE(fs_->IsSameFolder(folder, dir_.Path()));
+}
+
+TEST(Win32FileSystemTest, PathsBeyondMaxPathWorkInEveryCall) {
+  TempDir dir;
+  const auto fs = MakeNativeFileSystem();
+  // Over 300 characters, with "/" among the separators, which the system takes as one.
+  std::string folder = dir.Path();
+  for (char c = 'a'; c <= 'f'; ++c) {
+    folder += std::string(50, c) + (c % 2 ? "\\" : "/");
+    ASSERT_FALSE(fs->MakeFolder(folder)) << folder.size();
+  }
+  const std::string file = folder + "1.idx";
+  EXPECT_FALSE(fs->ReplaceWhole(file, "old"));
+  EXPECT_FALSE(fs->ReplaceWhole(file, "new"));
+  std::string bytes;
+  EXPECT_FALSE(fs->ReadWhole(file, bytes));
+  EXPECT_EQ(bytes, "new");
+  FolderEntries entries;
+  EXPECT_FALSE(fs->ListFolder(folder, entries));
+  EXPECT_EQ(entries.files, std::vector<std::string>{"1.idx"});
+  EXPECT_TRUE(fs->IsSameFolder(folder, folder + "..\\" + std::string(50, 'f')));
+  const std::string share = "\\\\srv\\share\\" + std::string(300, 'n');
+  EXPECT_EQ(WidenPath(share), L"\\\\?\\UNC\\srv\\share\\" + std::wstring(300, L'n'));
 }
 
 }  // namespace

@@ -1,14 +1,19 @@
-// The file system on POSIX: read-only opens, atomic replacing writes, and Windows-like name
-// lookup that ignores ASCII case when the exact name is missing.
+// The file system on POSIX: read-only opens of regular files, atomic and durable replacing writes
+// that keep out of a protected folder, and Windows-like name lookup that ignores ASCII case when
+// the exact name is missing.
 #include "util/file_system.h"
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <map>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -67,40 +72,61 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
+// A file's identity, the same however a path reaches it.
+using FileId = std::pair<dev_t, ino_t>;
+
+FileId IdOf(const struct stat& st) { return {st.st_dev, st.st_ino}; }
+
+// Whether a process with that id exists; one that exists but is not ours to signal counts too.
+bool IsRunning(std::uint32_t pid) {
+  return pid <= INT_MAX && (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH);
+}
+
+// Removes from the folder open as `fd` the temporaries of writers that are no longer running,
+// and closes it.
+void RemoveStaleTemporaries(int fd) {
+  DIR* dir = fdopendir(fd);
+  if (dir == nullptr) {
+    close(fd);
+    return;
+  }
+  while (const dirent* entry = readdir(dir)) {
+    const std::uint32_t owner = TemporaryOwner(entry->d_name);
+    if (owner != 0 && !IsRunning(owner)) unlinkat(dirfd(dir), entry->d_name, 0);
+  }
+  closedir(dir);
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   PosixFileSystem() {
     umask_ = umask(0);
     umask(umask_);
   }
+  PosixFileSystem(const PosixFileSystem&) = delete;
+  PosixFileSystem& operator=(const PosixFileSystem&) = delete;
+  ~PosixFileSystem() override {
+    for (const auto& [device, fd] : synced_) close(fd);
+  }
 
   std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
     bytes.clear();
-    const int fd = OpenForReading(path);
-    if (fd < 0) return LastError();
     struct stat st;
-    std::error_code status;
-    if (fstat(fd, &st) != 0) {
-      status = LastError();
-    } else if (!S_ISREG(st.st_mode)) {
-      status = std::make_error_code(S_ISDIR(st.st_mode) ? std::errc::is_a_directory
-                                                        : std::errc::invalid_argument);
-    } else if (st.st_size >= kMaxReadableSize) {
-      status = std::make_error_code(std::errc::file_too_large);
-    } else {
-      status = ReadAll(fd, static_cast<size_t>(st.st_size), bytes);
-    }
+    const int fd = OpenRegularFile(path, st);
+    if (fd < 0) return LastError();
+    const std::error_code status = st.st_size >= kMaxReadableSize
+                                       ? std::make_error_code(std::errc::file_too_large)
+                                       : ReadAll(fd, static_cast<size_t>(st.st_size), bytes);
     close(fd);
     return status;
   }
 
   bool CanOpenForReading(const std::string& path) override {
-    const int fd = OpenForReading(path);
-    if (fd < 0) return false;
     struct stat st;
-    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const int fd = OpenRegularFile(path, st);
+    if (fd < 0) return false;
     close(fd);
-    return regular;
+    return true;
   }
 
   bool IsFolder(const std::string& path) override {
@@ -111,10 +137,14 @@ class PosixFileSystem final : public FileSystem {
   std::error_code MakeFolder(const std::string& path) override {
     if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
     auto [parent, name] = SplitParent(path);
-    const std::string target = Join(Resolve(parent), name);
+    const std::string folder = Resolve(parent);
+    if (const std::error_code error = PrepareFolder(folder)) return error;
+    const std::string target = Join(folder, name);
     if (mkdir(target.c_str(), 0777) != 0) return LastError();
     Remember(target);
-    listings_[FolderKey(target)];  // a new folder is known to be empty
+    // A new folder is known to be empty, and to lie where its parent lies.
+    listings_[FolderKey(target)];
+    written_folders_.emplace(FolderKey(target), false);
     return {};
   }
 
@@ -159,33 +189,33 @@ class PosixFileSystem final : public FileSystem {
   std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) override {
     if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
     const std::string target = Resolve(path);
-    mode_t mode = 0666 & ~umask_;
+    const std::string folder = SplitParent(target).first;
+    if (const std::error_code error = PrepareFolder(folder)) return error;
     struct stat st;
-    const bool existed = stat(target.c_str(), &st) == 0;
-    if (existed) {
-      if (S_ISDIR(st.st_mode)) return std::make_error_code(std::errc::is_a_directory);
-      // Root may write anything; a file without any write bit is still left alone.
-      if ((st.st_mode & 0222) == 0) return std::make_error_code(std::errc::permission_denied);
-      mode = st.st_mode & 07777;
+    if (stat(target.c_str(), &st) != 0) return WriteNew(folder, target, bytes);
+    if (S_ISDIR(st.st_mode)) return std::make_error_code(std::errc::is_a_directory);
+    // Root may write anything; a file without any write bit is still left alone.
+    if ((st.st_mode & 0222) == 0) return std::make_error_code(std::errc::permission_denied);
+    // A folder that one may write into does not make its files one's own to write.
+    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return LastError();
+    return WriteThroughTemporary(folder, target, bytes, &st);
+  }
+
+  void ProtectFolder(const std::string& folder) override {
+    struct stat st;
+    // A folder that is gone has nothing left in it to protect.
+    protected_.reset();
+    if (!HasNul(folder) && stat(Resolve(folder).c_str(), &st) == 0) protected_ = IdOf(st);
+    written_folders_.clear();
+    folder_ids_.clear();
+  }
+
+  std::error_code SyncWritten() override {
+    std::error_code status;
+    for (const auto& [device, fd] : synced_) {
+      if (syncfs(fd) != 0 && !status) status = LastError();
     }
-    std::string temp = GetFolderPart(target) + ".mirelda-XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) return LastError();
-    std::error_code status = WriteAll(fd, bytes);
-    if (!status && fchmod(fd, mode) != 0) status = LastError();
-    if (!status && existed) {
-      // Keep the owner too where the system lets us (root converting a user's folder); anyone
-      // else cannot give a file away and has no need to.
-      [[maybe_unused]] const int kept_owner = fchown(fd, st.st_uid, st.st_gid);
-    }
-    if (close(fd) != 0 && !status) status = LastError();
-    if (!status && rename(temp.c_str(), target.c_str()) != 0) status = LastError();
-    if (status) {
-      unlink(temp.c_str());
-      return status;
-    }
-    if (!existed) Remember(target);
-    return {};
+    return status;
   }
 
   bool IsSameFolder(const std::string& a, const std::string& b) override {
@@ -228,19 +258,148 @@ class PosixFileSystem final : public FileSystem {
     return {};
   }
 
-  int OpenForReading(const std::string& path) {
+  // Opens a regular file, or what a link leads to if that is one, for reading. The type is looked
+  // at before the open, so that a FIFO or a device is never opened, and after it, so that a file
+  // put in its place meanwhile is not read either. Sets errno on failure.
+  int OpenRegularFile(const std::string& path, struct stat& st) {
     if (HasNul(path)) {
       errno = EINVAL;
       return -1;
     }
-    // Non-blocking, so that a FIFO or device under a data file's name cannot hang the run.
-    constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    int fd = open(path.c_str(), kFlags);
-    if (fd < 0 && errno == ENOENT) {
-      const std::string resolved = Resolve(path);
-      if (resolved != path) fd = open(resolved.c_str(), kFlags);
+    std::string found = path;
+    if (stat(found.c_str(), &st) != 0) {
+      if (errno != ENOENT) return -1;
+      found = Resolve(path);
+      if (stat(found.c_str(), &st) != 0) return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+      errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+      return -1;
+    }
+    // Non-blocking all the same: a FIFO swapped in after the look must not hang the run.
+    const int fd = open(found.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    struct stat opened;
+    if (fd >= 0 && (fstat(fd, &opened) != 0 || IdOf(opened) != IdOf(st))) {
+      close(fd);
+      errno = EBUSY;
+      return -1;
     }
     return fd;
+  }
+
+  // A new file is made without a name and linked under its own once complete, so that it is
+  // never seen half written; the link fails rather than replace a file that appeared meanwhile.
+  std::error_code WriteNew(const std::string& folder, const std::string& target,
+                           std::string_view bytes) {
+    const int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666 & ~umask_);
+    // Some file systems (and old kernels) cannot make a file without a name.
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
+      return WriteThroughTemporary(folder, target, bytes, nullptr);
+    }
+    if (fd < 0) return LastError();
+    std::error_code status = WriteAll(fd, bytes);
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (!status &&
+        linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      status = LastError();
+    }
+    if (close(fd) != 0 && !status) status = LastError();
+    if (!status) Remember(target);
+    return status;
+  }
+
+  // Writes a temporary named for this process beside the target and renames it over the target.
+  // `old` is the file replaced, or null when there is none.
+  std::error_code WriteThroughTemporary(const std::string& folder, const std::string& target,
+                                        std::string_view bytes, const struct stat* old) {
+    const mode_t mode = old != nullptr ? old->st_mode & 07777 : 0666 & ~umask_;
+    std::string temp;
+    int fd;
+    do {
+      temp = Join(folder, TemporaryName(static_cast<std::uint32_t>(getpid()), ++serial_));
+      fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    } while (fd < 0 && errno == EEXIST);
+    if (fd < 0) return LastError();
+    std::error_code status = WriteAll(fd, bytes);
+    // The umask has cut the create mode; only a mode that it cut needs setting again.
+    if (!status && (mode & umask_) != 0 && fchmod(fd, mode) != 0) status = LastError();
+    if (!status && old != nullptr) {
+      // Keep the owner too where the system lets us (root converting a user's folder); anyone
+      // else cannot give a file away and has no need to.
+      [[maybe_unused]] const int kept_owner = fchown(fd, old->st_uid, old->st_gid);
+      // On disk before it takes the old content's place, or a power cut could leave neither.
+      if (fsync(fd) != 0) status = LastError();
+    }
+    if (close(fd) != 0 && !status) status = LastError();
+    if (!status && rename(temp.c_str(), target.c_str()) != 0) status = LastError();
+    if (status) {
+      unlink(temp.c_str());
+    } else if (old == nullptr) {
+      Remember(target);
+    }
+    return status;
+  }
+
+  // Refuses a folder that lies in the protected one. The first write into a folder also notes
+  // its file system for SyncWritten and removes its stale temporaries.
+  std::error_code PrepareFolder(const std::string& folder) {
+    const std::string key = FolderKey(folder);
+    auto known = written_folders_.find(key);
+    if (known == written_folders_.end()) {
+      bool in_protected = false;
+      if (const std::error_code error = VisitFolder(folder, in_protected)) return error;
+      known = written_folders_.emplace(key, in_protected).first;
+    }
+    return known->second ? std::make_error_code(std::errc::permission_denied) : std::error_code{};
+  }
+
+  std::error_code VisitFolder(const std::string& folder, bool& in_protected) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return LastError();
+    struct stat st;
+    const std::error_code error =
+        fstat(fd, &st) != 0 ? LastError() : LiesInProtected(fd, IdOf(st), in_protected);
+    if (!error && synced_.count(st.st_dev) == 0) synced_.emplace(st.st_dev, dup(fd));
+    if (error || in_protected) {
+      close(fd);
+    } else {
+      RemoveStaleTemporaries(fd);
+    }
+    return error;
+  }
+
+  // Whether the folder open as `fd`, of identity `id`, is the protected folder or lies below it.
+  // Its real parents are followed, not its path, which may have come through links; the answer
+  // is kept for every folder met on the way.
+  std::error_code LiesInProtected(int fd, FileId id, bool& inside) {
+    inside = false;
+    if (!protected_) return {};
+    std::vector<FileId> met;
+    std::error_code error;
+    int current = fd;
+    for (;;) {
+      if (id == *protected_) {
+        inside = true;
+        break;
+      }
+      if (const auto seen = folder_ids_.find(id); seen != folder_ids_.end()) {
+        inside = seen->second;
+        break;
+      }
+      met.push_back(id);
+      const int parent = openat(current, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+      struct stat st;
+      if (parent < 0 || fstat(parent, &st) != 0) error = LastError();
+      if (current != fd) close(current);
+      current = parent;
+      if (error || IdOf(st) == id) break;  // the root is its own parent
+      id = IdOf(st);
+    }
+    if (current != fd && current >= 0) close(current);
+    if (!error) {
+      for (const FileId& folder : met) folder_ids_[folder] = inside;
+    }
+    return error;
   }
 
   // The path with each missing component replaced by an existing one that differs only in
@@ -302,7 +461,12 @@ class PosixFileSystem final : public FileSystem {
   }
 
   mode_t umask_;
+  unsigned serial_ = 0;
   std::unordered_map<std::string, Names> listings_;
+  std::optional<FileId> protected_;                        // no write may land in it
+  std::unordered_map<std::string, bool> written_folders_;  // folder written into => in protected_
+  std::map<FileId, bool> folder_ids_;                      // real folder met => in protected_
+  std::map<dev_t, int> synced_;                            // file system written to => a folder
 };
 
 }  // namespace

@@ -1,8 +1,11 @@
-// The file system on Win32: wide-character calls on paths converted from UTF-8, unshared
-// read-only opens, and replacing writes through a temporary file in the same folder.
+// The file system on Win32: wide-character calls on paths converted from UTF-8, of any length,
+// unshared read-only opens, and flushed replacing writes through a temporary file in the same
+// folder that keep out of a protected folder.
 #include "util/file_system.h"
 
 #include <windows.h>
+
+#include <unordered_map>
 
 #include "util/path.h"
 #include "util/win32/wide.h"
@@ -64,14 +67,72 @@ class Handle {
 // and while it is open here no one else can open it.
 HANDLE OpenUnshared(const std::string& path) {
   if (HasNul(path)) return INVALID_HANDLE_VALUE;
-  return CreateFileW(Widen(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  return CreateFileW(WidenPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Backup semantics are what lets CreateFileW open a folder; nothing is read or changed.
+HANDLE OpenFolder(const std::string& path) {
+  if (HasNul(path)) return INVALID_HANDLE_VALUE;
+  return CreateFileW(WidenPath(path).c_str(), 0,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// The path of a file's folder up to and including its last separator, where Windows takes "/"
+// for one too; ".\" when it has none. A final separator is no part of the name.
+std::string FolderOf(std::string_view path) {
+  while (path.size() > 1 && IsSeparator(path.back())) path.remove_suffix(1);
+  const auto last = path.find_last_of(kSeparators);
+  return last == std::string_view::npos ? ".\\" : std::string(path.substr(0, last + 1));
+}
+
+// The folder's real location, through any junction or link, as the system spells it.
+std::error_code FinalPath(const std::string& folder, std::wstring& final_path) {
+  const Handle handle(OpenFolder(folder));
+  if (!handle.valid()) return LastError();
+  final_path.resize(GetFinalPathNameByHandleW(handle.get(), nullptr, 0, FILE_NAME_NORMALIZED));
+  const DWORD size = GetFinalPathNameByHandleW(
+      handle.get(), final_path.data(), static_cast<DWORD>(final_path.size()), FILE_NAME_NORMALIZED);
+  if (size == 0 || size >= final_path.size()) return LastError();
+  final_path.resize(size);
+  return {};
+}
+
+// Whether the real location `path` is `folder` or lies below it.
+bool LiesIn(const std::wstring& path, const std::wstring& folder) {
+  if (!path.starts_with(folder)) return false;
+  return path.size() == folder.size() || folder.back() == L'\\' || path[folder.size()] == L'\\';
+}
+
+// Whether a process with that id is still running.
+bool IsRunning(std::uint32_t pid) {
+  const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
+  const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return running;
+}
+
+// Removes from a folder (ending in a separator) the temporaries of writers that are no longer
+// running.
+void RemoveStaleTemporaries(const std::string& folder) {
+  WIN32_FIND_DATAW found;
+  const HANDLE search =
+      FindFirstFileW(WidenPath(folder + std::string(kTemporaryPrefix) + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = Narrow(found.cFileName);
+    const std::uint32_t owner = TemporaryOwner(name);
+    if (owner != 0 && !IsRunning(owner)) DeleteFileW(WidenPath(folder + name).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
 }
 
 bool IsDiskFile(HANDLE handle) { return GetFileType(handle) == FILE_TYPE_DISK; }
 
 DWORD Attributes(const std::string& path) {
-  return HasNul(path) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Widen(path).c_str());
+  return HasNul(path) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(WidenPath(path).c_str());
 }
 
 bool IsFolderAttributes(DWORD attributes) {
@@ -95,7 +156,7 @@ std::wstring ExistingName(const std::string& path, const std::wstring& wide) {
   const HANDLE search = FindFirstFileW(wide.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return wide;
   FindClose(search);
-  return Widen(GetFolderPart(path)) + found.cFileName;
+  return WidenPath(FolderOf(path) + Narrow(found.cFileName));
 }
 
 class Win32FileSystem final : public FileSystem {
@@ -103,8 +164,8 @@ class Win32FileSystem final : public FileSystem {
   std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
     bytes.clear();
     const Handle file(OpenUnshared(path));
-    if (!file.valid()) return HasNul(path) ? std::make_error_code(std::errc::invalid_argument)
-                                           : LastError();
+    if (!file.valid())
+      return HasNul(path) ? std::make_error_code(std::errc::invalid_argument) : LastError();
     LARGE_INTEGER size;
     if (!IsDiskFile(file.get())) return std::make_error_code(std::errc::invalid_argument);
     if (!GetFileSizeEx(file.get(), &size)) return LastError();
@@ -134,7 +195,10 @@ class Win32FileSystem final : public FileSystem {
 
   std::error_code MakeFolder(const std::string& path) override {
     if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
-    if (!CreateDirectoryW(Widen(path).c_str(), nullptr)) return LastError();
+    if (const std::error_code error = PrepareFolder(FolderOf(path))) return error;
+    if (!CreateDirectoryW(WidenPath(path).c_str(), nullptr)) return LastError();
+    // A new folder is empty and lies where its parent lies.
+    written_folders_.emplace(IsSeparator(path.back()) ? path : path + kSep, false);
     return {};
   }
 
@@ -144,7 +208,7 @@ class Win32FileSystem final : public FileSystem {
     if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
     pattern += '*';
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileExW(Widen(pattern).c_str(), FindExInfoBasic, &found,
+    HANDLE search = FindFirstFileExW(WidenPath(pattern).c_str(), FindExInfoBasic, &found,
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE) {
       const DWORD error = GetLastError();
@@ -169,38 +233,41 @@ class Win32FileSystem final : public FileSystem {
 
   std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) override {
     if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
-    const std::wstring target = Widen(path);
+    const std::string folder = FolderOf(path);
+    if (const std::error_code error = PrepareFolder(folder)) return error;
+    const std::wstring target = WidenPath(path);
     const DWORD old_attributes = GetFileAttributesW(target.c_str());
-    if (old_attributes != INVALID_FILE_ATTRIBUTES) {
-      if (old_attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        return std::make_error_code(std::errc::is_a_directory);
-      }
-      if (old_attributes & FILE_ATTRIBUTE_READONLY) {
-        return std::make_error_code(std::errc::permission_denied);
-      }
+    const bool existed = old_attributes != INVALID_FILE_ATTRIBUTES;
+    if (existed && (old_attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      return std::make_error_code(std::errc::is_a_directory);
     }
-    std::wstring folder = Widen(GetFolderPart(path));
-    if (folder.empty()) folder = L".";
-    wchar_t temp[MAX_PATH];
-    // Creates the temporary file, so its name stays ours until it is moved or deleted.
-    if (!GetTempFileNameW(folder.c_str(), L"mir", 0, temp)) return LastError();
-    std::error_code status;
-    {
-      const Handle file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-      status = file.valid() ? WriteAll(file.get(), bytes) : LastError();
+    if (existed && (old_attributes & FILE_ATTRIBUTE_READONLY)) {
+      return std::make_error_code(std::errc::permission_denied);
     }
+    std::wstring temp;
+    std::error_code status = WriteTemporary(folder, bytes, temp);
+    if (status) return status;
     // A replaced file keeps its hidden, system and archive marks.
-    if (!status && old_attributes != INVALID_FILE_ATTRIBUTES) {
-      SetFileAttributesW(temp, old_attributes);
-    }
-    if (!status &&
-        !MoveFileExW(temp, ExistingName(path, target).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (existed) SetFileAttributesW(temp.c_str(), old_attributes);
+    // Through to the disk before the call returns; a new file is not written over one that
+    // appeared meanwhile.
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (existed ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (!MoveFileExW(temp.c_str(), existed ? ExistingName(path, target).c_str() : target.c_str(),
+                     flags)) {
       status = LastError();
+      DeleteFileW(temp.c_str());
     }
-    if (status) DeleteFileW(temp);
     return status;
   }
+
+  void ProtectFolder(const std::string& folder) override {
+    // A folder that is gone has nothing left in it to protect.
+    if (FinalPath(folder, protected_)) protected_.clear();
+    written_folders_.clear();
+  }
+
+  // Every file is flushed as it is written: flushing a whole volume takes an administrator.
+  std::error_code SyncWritten() override { return {}; }
 
   bool IsSameFolder(const std::string& a, const std::string& b) override {
     BY_HANDLE_FILE_INFORMATION ia, ib;
@@ -211,14 +278,51 @@ class Win32FileSystem final : public FileSystem {
 
  private:
   static bool IdentifyFolder(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-    if (HasNul(path)) return false;
-    // Backup semantics are what lets CreateFileW open a folder; nothing is read or changed.
-    const Handle folder(CreateFileW(Widen(path).c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const Handle folder(OpenFolder(path));
     return folder.valid() && GetFileInformationByHandle(folder.get(), &info) &&
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   }
+
+  // Writes the bytes to a new temporary named for this process in `folder` and flushes them to
+  // the disk; `temp` receives its path.
+  std::error_code WriteTemporary(const std::string& folder, std::string_view bytes,
+                                 std::wstring& temp) {
+    HANDLE created;
+    do {
+      temp = WidenPath(folder + TemporaryName(GetCurrentProcessId(), ++serial_));
+      created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    } while (created == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS);
+    std::error_code status;
+    {
+      const Handle file(created);
+      if (!file.valid()) return LastError();
+      status = WriteAll(file.get(), bytes);
+      if (!status && !FlushFileBuffers(file.get())) status = LastError();
+    }
+    if (status) DeleteFileW(temp.c_str());
+    return status;
+  }
+
+  // Refuses a folder (ending in a separator) that lies in the protected one. The first write
+  // into a folder also removes its stale temporaries.
+  std::error_code PrepareFolder(const std::string& folder) {
+    auto known = written_folders_.find(folder);
+    if (known == written_folders_.end()) {
+      std::wstring real;
+      if (!protected_.empty()) {
+        if (const std::error_code error = FinalPath(folder, real)) return error;
+      }
+      const bool in_protected = !protected_.empty() && LiesIn(real, protected_);
+      if (!in_protected) RemoveStaleTemporaries(folder);
+      known = written_folders_.emplace(folder, in_protected).first;
+    }
+    return known->second ? std::make_error_code(std::errc::permission_denied) : std::error_code{};
+  }
+
+  unsigned serial_ = 0;
+  std::wstring protected_;  // the real location no write may land in; empty for none
+  std::unordered_map<std::string, bool> written_folders_;  // folder written into => in protected_
 };
 
 }  // namespace

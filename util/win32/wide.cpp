@@ -23,4 +23,22 @@ std::string Narrow(std::wstring_view text) {
   return narrow;
 }
 
+std::wstring WidenPath(std::string_view path) {
+  std::wstring wide = Widen(path);
+  // Shorter paths keep the system's own reading, which the prefix would turn off; 12 characters
+  // are left for a file name in a folder made at that length, as CreateDirectoryW requires.
+  constexpr size_t kLongPath = MAX_PATH - 12;
+  if (wide.size() < kLongPath || wide.starts_with(LR"(\\?\)")) return wide;
+  // With the prefix the system takes the path literally: it must be absolute, with no "/", "."
+  // or "..", so the system's own reading is done first.
+  std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD size =
+      GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (size == 0 || size >= full.size()) return wide;
+  full.resize(size);
+  if (full.starts_with(LR"(\\.\)")) return full;  // a device
+  if (full.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + full.substr(2);
+  return LR"(\\?\)" + full;
+}
+
 }  // namespace mirelda

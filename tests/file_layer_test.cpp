@@ -1,0 +1,145 @@
+// The file layer against hostile set-ups: links into the Katjusha folder, power cuts, killed
+// writers, racing programs, special files and files that are not the user's to write.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "tests/test_support.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <linux/fiemap.h>
+#include <linux/fs.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace mirelda {
+namespace {
+
+namespace fs = std::filesystem;
+using test::KatjushaIndex;
+using test::Live2chIndex;
+using test::Sjis;
+
+class FileLayerTest : public test::FolderPair {};
+
+// Windows splits at '/' too; a folder that another program makes just before the run is as good.
+TEST_F(FileLayerTest, FoldersAreMadeAtEverySeparatorAndMayAppearMeanwhile) {
+  Katjusha("favorite.idx", "a\\b/c\\2.idx\r\n");
+  Katjusha("log/a/b/c/2.idx", KatjushaIndex("a", "b", "2"));
+  fs_.before_make = [](const std::string& folder) { fs::create_directory(folder); };
+  EXPECT_EQ(Run("fav"), RunOutcome::kCompleted);
+  EXPECT_EQ(Live2ch("log/a/b/c/2.idx"), Sjis(Live2chIndex("a", "b", "2")));
+}
+
+#ifndef _WIN32
+// The names that the file system events of `mask` under `path` give from now on ("" for the
+// watched file itself).
+struct Watch {
+  Watch(const std::string& path, uint32_t mask) { inotify_add_watch(fd, path.c_str(), mask); }
+  ~Watch() { close(fd); }
+  std::vector<std::string> Names() const {
+    alignas(inotify_event) char buffer[4096];
+    std::vector<std::string> names;
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    for (ssize_t at = 0; at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      names.emplace_back(event->len > 0 ? event->name : "");
+      at += sizeof(inotify_event) + event->len;
+    }
+    return names;
+  }
+  const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+};
+
+// Whether a file's content has reached the disk: no part of it still waits for a place there.
+// Unknown where the file system cannot tell.
+std::optional<bool> OnDisk(const std::string& path) {
+  alignas(fiemap) char buffer[sizeof(fiemap) + sizeof(fiemap_extent)] = {};
+  auto* map = reinterpret_cast<fiemap*>(buffer);
+  map->fm_length = FIEMAP_MAX_OFFSET;
+  map->fm_extent_count = 1;
+  const int fd = open(path.c_str(), O_RDONLY);
+  const bool known = ioctl(fd, FS_IOC_FIEMAP, map) == 0;
+  close(fd);
+  if (!known) return std::nullopt;
+  return map->fm_mapped_extents == 1 && (map->fm_extents[0].fe_flags & FIEMAP_EXTENT_DELALLOC) == 0;
+}
+
+TEST_F(FileLayerTest, WritesThatALinkLeadsIntoTheKatjushaFolderFailAndOtherLinksAreFollowed) {
+  Katjusha("favorite.idx", "h\\b\\1.idx\r\n");
+  Katjusha("log/h/b/1.idx", KatjushaIndex("h", "b", "1"));
+  fs::create_directory(dir_.Path("elsewhere"));
+  // Through "log/h" the index's folder b would be made in the Katjusha folder.
+  for (const auto& [link, to] : {std::pair{"log", "k/log"}, {"log/h", "k"}, {"log", "elsewhere"}}) {
+    const bool into_katjusha = to[0] == 'k';
+    report_.lines.clear();
+    fs::remove_all(live2ch_ + "log");
+    fs::create_directories(fs::path(live2ch_ + link).parent_path());
+    fs::create_directory_symlink(dir_.Path(to), live2ch_ + link);
+    EXPECT_EQ(Run("fav,allidx"),
+              into_katjusha ? RunOutcome::kCompletedWithFailures : RunOutcome::kCompleted);
+    EXPECT_EQ(Logged(live2ch_ + "log/h/b/1.idxに書き込めませんでした"), into_katjusha) << link;
+  }
+  EXPECT_FALSE(fs::exists(katjusha_ + "b"));
+  EXPECT_EQ(test::ReadBytes(dir_.Path("elsewhere/h/b/1.idx")), Sjis(Live2chIndex("h", "b", "1")));
+}
+
+TEST_F(FileLayerTest, ReplacedFilesAreOnDiskBeforeTheirRenameAndARunEndsWithAllOnDisk) {
+  Live2ch("favboard.fbd", "old");
+  ASSERT_FALSE(fs_.ReplaceWhole(live2ch_ + "favboard.fbd", "new"));
+  if (!OnDisk(live2ch_ + "favboard.fbd")) GTEST_SKIP() << "no file extents on this file system";
+  // ext4 flushes a file renamed over another itself (auto_da_alloc); other file systems do not.
+  EXPECT_EQ(OnDisk(live2ch_ + "favboard.fbd"), true);
+  Katjusha("log/h/b/1.idx", KatjushaIndex("h", "b", "1"));
+  EXPECT_EQ(Run("allidx"), RunOutcome::kCompleted);
+  EXPECT_EQ(OnDisk(live2ch_ + "log/h/b/1.idx"), true);
+  fs_.fail_sync = true;
+  EXPECT_EQ(Run(""), RunOutcome::kCompletedWithFailures);
+  EXPECT_TRUE(Logged(live2ch_ + "に書き込めませんでした"));
+}
+
+TEST_F(FileLayerTest, NewFilesAppearOnlyWholeAndOnlyDeadWritersTemporariesAreRemoved) {
+  const std::string dead = "log/h/b/.mirelda-4194305-1";  // above any process id Linux gives
+  const std::string live = "log/h/b/.mirelda-" + std::to_string(getppid()) + "-1";
+  for (const std::string& name : {dead, live}) Live2ch(name, "half");
+  Katjusha("log/h/b/1.idx", KatjushaIndex("h", "b", "1"));
+  const Watch created(live2ch_ + "log/h/b", IN_CREATE | IN_MOVED_TO);
+  EXPECT_EQ(Run("allidx"), RunOutcome::kCompleted);
+  EXPECT_EQ(created.Names(), std::vector<std::string>{"1.idx"});
+  EXPECT_EQ(Live2ch(dead), "<missing>");
+  EXPECT_EQ(Live2ch(live), "half");
+}
+
+TEST_F(FileLayerTest, AFifoNamedLikeAnIndexIsNeverOpened) {
+  Katjusha("favorite.idx", "h\\b\\1.idx\r\nh\\b\\2.idx\r\n");
+  fs::create_directories(katjusha_ + "log/h/b");
+  ASSERT_EQ(mkfifo((katjusha_ + "log/h/b/1.idx").c_str(), 0644), 0);
+  fs::create_symlink(katjusha_ + "log/h/b/1.idx", katjusha_ + "log/h/b/2.idx");
+  const Watch opened(katjusha_ + "log/h/b/1.idx", IN_OPEN);
+  EXPECT_EQ(Run("fav,allidx"), RunOutcome::kCompleted);
+  EXPECT_TRUE(opened.Names().empty());
+  EXPECT_TRUE(Logged("h\\b\\2.idxは、なんか変です"));
+}
+
+TEST_F(FileLayerTest, AFileThatIsNotTheUsersToWriteIsNotReplacedInAFolderThatIs) {
+  Katjusha("favboard.idx", "x\r\n");
+  Live2ch("favboard.fbd", "theirs");
+  fs::permissions(live2ch_, fs::perms::all);
+  fs::permissions(live2ch_ + "favboard.fbd", fs::perms(0446));  // only others may write it
+  // Root may write anything, so the run is made as somebody else's.
+  const uid_t user = geteuid();
+  ASSERT_EQ(seteuid(user == 0 ? 65534 : user), 0);
+  const RunOutcome outcome = Run("brd");
+  ASSERT_EQ(seteuid(user), 0);
+  EXPECT_EQ(outcome, RunOutcome::kCompletedWithFailures);
+  EXPECT_EQ(Live2ch("favboard.fbd"), "theirs");
+}
+#endif
+
+}  // namespace
+}  // namespace mirelda
