@@ -18,9 +18,12 @@ std::string BrowseForFolder(HWND owner, const std::string& title) {
   info.lpszTitle = wide_title.c_str();
   info.ulFlags = BIF_RETURNONLYFSDIRS;
   PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
-  // MAX_PATH rather than 256: the shell writes up to MAX_PATH characters into the buffer.
-  std::wstring buffer(MAX_PATH, L'\0');
-  if (item != nullptr) SHGetPathFromIDListW(item, buffer.data());
+  // Room for the longest path Windows knows, so that a folder deep in a long tree comes back
+  // whole; SHGetPathFromIDListW would stop at MAX_PATH.
+  std::wstring buffer(32768, L'\0');
+  if (item != nullptr) {
+    SHGetPathFromIDListEx(item, buffer.data(), static_cast<DWORD>(buffer.size()), GPFIDL_DEFAULT);
+  }
   CoTaskMemFree(item);
   return Narrow(buffer);
 }
