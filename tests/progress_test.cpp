@@ -1,6 +1,9 @@
-// Progress: what the index conversions tell the report sink.
+// Progress: what the index conversions tell the sink, and the command line's progress line.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
+#include "app/cli/terminal_report.h"
 #include "tests/test_support.h"
 
 namespace mirelda {
@@ -19,6 +22,33 @@ TEST_F(ProgressTest, EveryIndexConversionCountsItsIndexesAndEndsAlsoWhenStopped)
   report_.stop_at = report_.events + 1;
   EXPECT_EQ(Run("allidx"), RunOutcome::kStopped);
   EXPECT_EQ(report_.progress, (std::vector<std::string>{"0/?", "end"}));
+}
+
+// The log and the progress line share one stream here, so that their order shows.
+TEST(TerminalReportTest, OnlyATerminalGetsTheLineRedrawnTenTimesASecondAndErasedAtTheEnd) {
+  const std::string first = "0/2,000,000 indexes";
+  const std::string later = "9,000/2,000,000 indexes, 4,500/s, 7:23 left";
+  const auto erase = [](const std::string& s) {
+    return std::string("\r").append(s.size(), ' ') + "\r";
+  };
+  const std::pair<bool, std::string> cases[] = {
+      {false, "bad\n"},
+      {true, first + erase(first) + later + erase(later) + "bad\n" + later + erase(later)}};
+  for (const auto& [terminal, expected] : cases) {
+    test::TempDir dir;
+    std::FILE* stream = std::fopen(dir.Path("out").c_str(), "wb");
+    cli::Instant now;
+    cli::TerminalReport report(stream, stream, terminal, [&] { return now; });
+    report.ShowProgress({0, 2000000});
+    now += std::chrono::milliseconds(99);
+    report.ShowProgress({100, 2000000});  // too soon after the first
+    now += std::chrono::milliseconds(1901);
+    report.ShowProgress({9000, 2000000});
+    report.AddLine("bad");
+    report.ShowProgress({9000, 2000000, true});
+    std::fclose(stream);
+    EXPECT_EQ(test::ReadBytes(dir.Path("out")), expected) << terminal;
+  }
 }
 
 }  // namespace
