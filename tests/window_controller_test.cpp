@@ -38,6 +38,9 @@ class RecordingView final : public WindowView {
   }
   void ShowMessage(const std::string& text) override { journal.push_back("message " + text); }
   void AppendLogLine(const std::string& line) override { journal.push_back("log " + line); }
+  void ShowProgress(const std::string& title, const IndexProgress&) override {
+    journal.push_back("progress " + title);
+  }
   void LetEventsThrough() override {
     journal.push_back("events");
     on_events();
@@ -89,11 +92,29 @@ TEST_F(WindowControllerTest, StartRunsTheTickedKindsOnTheBoxesFoldersWithTheInpu
   controller_.Start();
   EXPECT_EQ(view_.folders[FolderBox::kKatjusha], Path("k") + kSep);
   EXPECT_EQ(view_.folders[FolderBox::kLive2ch], Path("l") + kSep);
-  EXPECT_EQ(view_.journal, (Journal{"inputs off", "start off", "log 各変換作業を開始します",
-                                    "log すべてのidxを変換します", "events", "events", "events",
-                                    "log " + Path("k/log/h/b/1.idx") + "は、なんか変です",
-                                    "log すべてのidxを変換完了", "log すべて変換完了",
-                                    "message すべて変換終了", "inputs on", "start off"}));
+  const std::string title = std::string("progress ") + kWindowCaption;
+  EXPECT_EQ(view_.journal,
+            (Journal{"inputs off", "start off", "log 各変換作業を開始します",
+                     "log すべてのidxを変換します", title, "events", "events", "events",
+                     title + " - 0% (0/1)", "log " + Path("k/log/h/b/1.idx") + "は、なんか変です",
+                     title + " - 100% (1/1)", title, "log すべてのidxを変換完了",
+                     "log すべて変換完了", "message すべて変換終了", "inputs on", "start off"}));
+}
+
+TEST(ProgressTitleTest, TellsPercentAndCountsAndChangesOnlyWithThePercent) {
+  const std::string caption = kWindowCaption;
+  const std::pair<IndexProgress, std::optional<std::string>> steps[] = {
+      {{0, std::nullopt}, caption},
+      {{0, 20000}, caption + " - 0% (0/20,000)"},
+      {{199, 20000}, std::nullopt},
+      {{9000, 20000}, caption + " - 45% (9,000/20,000)"},
+      {{1234567, 1234567}, caption + " - 100% (1,234,567/1,234,567)"},
+      {{1234567, 1234567, true}, caption},
+      {{0, 0}, caption + " - 100% (0/0)"}};
+  ProgressTitle title;
+  for (const auto& [progress, expected] : steps) {
+    EXPECT_EQ(title.Next(progress), expected) << progress.done;
+  }
 }
 
 TEST_F(WindowControllerTest, FailedChecksLeaveTheStartButtonEnabled) {
