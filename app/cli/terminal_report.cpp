@@ -34,11 +34,11 @@ void TerminalReport::ShowProgress(const IndexProgress& progress) {
   if (!err_is_terminal_) return;
   if (progress.finished) {
     Erase();
-    started_.reset();
     return;
   }
   const auto now = now_();
-  if (progress.total && !started_) started_ = now;
+  // The rate counts from the last report with nothing done: for all indexes, the search's end.
+  if (progress.done == 0) started_ = now;
   // Drawing every index would cost the terminal more than converting it.
   if (drawn_at_ && now - *drawn_at_ < kRedrawInterval) return;
   drawn_at_ = now;
@@ -50,8 +50,8 @@ std::string TerminalReport::ProgressText(const IndexProgress& progress, Instant 
   std::string text = GroupedCount(progress.done);
   if (progress.total) text.append("/").append(GroupedCount(*progress.total));
   text += " indexes";
-  if (!started_ || progress.done == 0 || now <= *started_) return text;
-  const double rate = progress.done / std::chrono::duration<double>(now - *started_).count();
+  if (!progress.total || now <= started_) return text;
+  const double rate = progress.done / std::chrono::duration<double>(now - started_).count();
   const double left = std::ceil(static_cast<double>(*progress.total - progress.done) / rate);
   return text + ", " + GroupedCount(static_cast<std::size_t>(rate)) + "/s, " +
          MinutesAndSeconds(static_cast<long long>(left)) + " left";

@@ -46,7 +46,7 @@ class TerminalReport final : public RunReport {
   std::FILE* const err_;
   const bool err_is_terminal_;
   const Clock now_;
-  std::optional<Instant> started_;   // when the conversion's total became known
+  Instant started_;                  // when the conversion last had nothing done
   std::optional<Instant> drawn_at_;  // when the line was last drawn
   std::string shown_;                // the line as the terminal shows it, or ""
 };
