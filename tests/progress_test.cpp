@@ -26,8 +26,8 @@ TEST_F(ProgressTest, EveryIndexConversionCountsItsIndexesAndEndsAlsoWhenStopped)
 
 // The log and the progress line share one stream here, so that their order shows.
 TEST(TerminalReportTest, OnlyATerminalGetsTheLineRedrawnTenTimesASecondAndErasedAtTheEnd) {
-  const std::string first = "0/2,158,000 indexes";
-  const std::string later = "9,000/2,158,000 indexes, 4,500/s, 7:58 left";
+  const std::string first = "0/15,707,700 indexes";
+  const std::string later = "9,000/15,707,700 indexes, 4,500/s, 58:09 left";
   const auto erase = [](const std::string& s) {
     return std::string("\r").append(s.size(), ' ') + "\r";
   };
@@ -39,13 +39,13 @@ TEST(TerminalReportTest, OnlyATerminalGetsTheLineRedrawnTenTimesASecondAndErased
     std::FILE* stream = std::fopen(dir.Path("out").c_str(), "wb");
     cli::Instant now{std::chrono::hours(1)};
     cli::TerminalReport report(stream, stream, terminal, [&] { return now; });
-    report.ShowProgress({0, 2158000});
+    report.ShowProgress({0, 15707700});
     now += std::chrono::milliseconds(99);
-    report.ShowProgress({100, 2158000});  // too soon after the first
+    report.ShowProgress({100, 15707700});  // too soon after the first
     now += std::chrono::milliseconds(1901);
-    report.ShowProgress({9000, 2158000});
+    report.ShowProgress({9000, 15707700});
     report.AddLine("bad");
-    report.ShowProgress({9000, 2158000, true});
+    report.ShowProgress({9000, 15707700, true});
     std::fclose(stream);
     EXPECT_EQ(test::ReadBytes(dir.Path("out")), expected) << terminal;
   }

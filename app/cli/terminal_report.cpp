@@ -18,8 +18,9 @@ void Write(std::FILE* stream, std::string_view text) {
 
 // "7:23", "61:05".
 std::string MinutesAndSeconds(long long seconds) {
-  const long long rest = seconds % 60;
-  return std::to_string(seconds / 60) + (rest < 10 ? ":0" : ":") + std::to_string(rest);
+  char text[32];
+  std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
+  return text;
 }
 
 }  // namespace
