@@ -1,5 +1,8 @@
-// The texts that every front end shows.
+// The texts that every front end shows, and how they write a count.
 #pragma once
+
+#include <cstddef>
+#include <string>
 
 namespace mirelda {
 
@@ -13,5 +16,16 @@ inline constexpr char kStartupNotice[] =
     "Live2chを殆ど使っていない状態で実行するなら問題ありませんが、\r\n"
     "有る程度使ってあるなら万が一に備えバックアップしておく事をお奨めします\r\n"
     "かちゅ～しゃのファイルは読み込むだけですので、一切破壊される事はありません";
+
+/// A count as the front ends show it, the thousands separated by ",". 20000 => "20,000".
+inline std::string GroupedCount(std::size_t count) {
+  const std::string digits = std::to_string(count);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
+}
 
 }  // namespace mirelda

@@ -37,6 +37,9 @@ class Context final : public SearchListener {
   /// Appends one line to the log.
   void AddLine(const std::string& line) { report_.AddLine(line); }
 
+  /// Tells the report sink how far an index conversion has come.
+  void ShowProgress(const IndexProgress& progress) { report_.ShowProgress(progress); }
+
   /// Writes a text as a whole file in CP932, making its folder first; a failure is logged,
   /// explained and counted, and returned.
   std::error_code WriteText(const std::string& path, std::string_view text);

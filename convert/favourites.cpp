@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "convert/index_progress.h"
 #include "convert/record_list.h"
 #include "convert/thread_index.h"
 #include "util/path.h"
@@ -59,6 +60,7 @@ std::vector<std::string> ConvertThreadEntries(Context& cx,
   katju_log.push_back(kSep);
   live_log.push_back(kSep);
   std::vector<std::string> urls(entries.size());
+  IndexCounter counter(cx, entries.size());
   for (size_t i = 0; i < entries.size(); ++i) {
     const std::string_view entry = entries[i];
     if (IsUsableFavouritePath(entry) &&
@@ -67,6 +69,7 @@ std::vector<std::string> ConvertThreadEntries(Context& cx,
     } else {
       cx.AddLine(BadIndexLine(entry));
     }
+    counter.CountOne();
   }
   return urls;
 }

@@ -2,10 +2,19 @@
 // a terminal.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <system_error>
 
 namespace mirelda {
+
+/// How far one conversion of thread indexes (favourites, a warehouse, all indexes) has come.
+struct IndexProgress {
+  std::size_t done = 0;              ///< indexes converted so far, well or not
+  std::optional<std::size_t> total;  ///< how many it converts; none while its search goes on
+  bool finished = false;             ///< it has ended, however: its last report
+};
 
 /// The sink of a run's reports. Everything is called on the thread that runs the conversion;
 /// texts are UTF-8. A front end overrides what it shows and leaves the rest to the defaults.
@@ -25,9 +34,14 @@ class RunReport {
   /// Lets pending window events through, between two files. False when the user has asked for
   /// the run to stop; it then stops before the next file.
   virtual bool LetEventsThrough();
+
+  /// How far an index conversion has come: told when it starts, when its total is known, after
+  /// each index and once when it has ended.
+  virtual void ShowProgress(const IndexProgress& progress);
 };
 
 inline void RunReport::ExplainFailure(const std::string&, std::error_code) {}
 inline bool RunReport::LetEventsThrough() { return true; }
+inline void RunReport::ShowProgress(const IndexProgress&) {}
 
 }  // namespace mirelda

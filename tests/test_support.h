@@ -99,7 +99,7 @@ class FaultyFileSystem final : public FileSystem {
 /// chances to let events through have been given.
 class RecordingReport final : public RunReport {
  public:
-  std::vector<std::string> lines, messages, failures;
+  std::vector<std::string> lines, messages, failures, progress;
   int events = 0;
   int stop_at = -1;
 
@@ -109,6 +109,10 @@ class RecordingReport final : public RunReport {
     failures.push_back(path);
   }
   bool LetEventsThrough() override { return ++events != stop_at; }
+  void ShowProgress(const IndexProgress& p) override {
+    const std::string total = p.total ? std::to_string(*p.total) : "?";
+    progress.push_back(p.finished ? "end" : std::to_string(p.done) + "/" + total);
+  }
 };
 
 /// The kinds named as mirelda-cli's --kinds names them. "fav,brd" => favourites, board buttons.

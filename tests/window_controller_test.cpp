@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "app/window/controller.h"
@@ -27,6 +28,9 @@ class WindowControllerTest : public test::FolderPair, public WindowView {
   std::string ChooseFolder(const std::string& t) override { return t == kPickerTitle ? pick_ : ""; }
   void ShowMessage(const std::string& text) override { journal_.push_back("message " + text); }
   void AppendLogLine(const std::string& line) override { journal_.push_back("log " + line); }
+  void ShowProgress(const std::string& title, const IndexProgress&) override {
+    journal_.push_back("progress " + title);
+  }
   void LetEventsThrough() override {
     journal_.push_back("events");
     on_events_();
@@ -58,17 +62,52 @@ TEST_F(WindowControllerTest, OpenShowsTheNoticeThenTheInstructionAndACancelledCh
 // After failed checks the user corrects a folder and starts again.
 TEST_F(WindowControllerTest, StartRunsTheTickedKindsOnTheBoxesFoldersWithTheInputsLocked) {
   ticked_ = {"chkAllIdx"};  // the one kind not converted unless asked for
+  Katjusha("log/h/b/1.idx", "");
   folders_[FolderBox::kLive2ch] = dir_.Path("x");
   controller_.Start();
   folders_[FolderBox::kLive2ch] = dir_.Path("l");
   controller_.Start();
   EXPECT_EQ(folders_[FolderBox::kKatjusha], katjusha_);
   EXPECT_EQ(folders_[FolderBox::kLive2ch], live2ch_);
-  EXPECT_EQ(journal_,
-            (Journal{"inputs off", "start off", "message Live2chが見つかりません", "inputs on",
-                     "start on", "inputs off", "start off", "log 各変換作業を開始します",
-                     "log すべてのidxを変換します", "events", "log すべてのidxを変換完了",
-                     "log すべて変換完了", "message すべて変換終了", "inputs on", "start off"}));
+  // The title shows the progress once the search knows the total, and the caption after it.
+  const std::string title = std::string("progress ") + kWindowCaption;
+  EXPECT_EQ(journal_, (Journal{"inputs off",
+                               "start off",
+                               "message Live2chが見つかりません",
+                               "inputs on",
+                               "start on",
+                               "inputs off",
+                               "start off",
+                               "log 各変換作業を開始します",
+                               "log すべてのidxを変換します",
+                               title,
+                               "events",
+                               "events",
+                               "events",
+                               title + " - 0% (0/1)",
+                               "log " + katjusha_ + test::P("log/h/b/1.idx") + "は、なんか変です",
+                               title + " - 100% (1/1)",
+                               title,
+                               "log すべてのidxを変換完了",
+                               "log すべて変換完了",
+                               "message すべて変換終了",
+                               "inputs on",
+                               "start off"}));
+}
+
+TEST(ProgressTitleTest, TellsPercentAndCountsAndChangesOnlyWithThePercent) {
+  const std::string caption = kWindowCaption;
+  const std::pair<IndexProgress, std::optional<std::string>> steps[] = {
+      {{0, std::nullopt}, caption},
+      {{0, 0}, caption + " - 100% (0/0)"},
+      {{0, 20000}, caption + " - 0% (0/20,000)"},
+      {{199, 20000}, std::nullopt},
+      {{9000, 20000}, caption + " - 45% (9,000/20,000)"},
+      {{1234567, 1234567}, caption + " - 100% (1,234,567/1,234,567)"}};
+  ProgressTitle title;
+  for (const auto& [progress, expected] : steps) {
+    EXPECT_EQ(title.Next(progress), expected) << progress.done;
+  }
 }
 
 TEST_F(WindowControllerTest, ACloseDuringARunStopsItBetweenTwoFilesAndClosesAfterIt) {

@@ -1,5 +1,5 @@
-// The terminal under mirelda-cli: what differs between platforms in reading arguments and
-// writing UTF-8 text.
+// The terminal under mirelda-cli: what differs between platforms in reading arguments, writing
+// UTF-8 text and telling a terminal from a file.
 #pragma once
 
 #include <string>
@@ -10,5 +10,8 @@ namespace mirelda::cli {
 /// Readies standard output and error for UTF-8 text, written byte for byte as on every
 /// platform, and returns the arguments after the program name as UTF-8 texts.
 std::vector<std::string> StartConsole(int argc, char** argv);
+
+/// Whether standard error is a terminal, where a line can be drawn over and erased.
+bool ErrorIsTerminal();
 
 }  // namespace mirelda::cli

@@ -43,4 +43,6 @@ std::vector<std::string> StartConsole(int, char**) {
   return args;
 }
 
+bool ErrorIsTerminal() { return IsConsole(stderr); }
+
 }  // namespace mirelda::cli

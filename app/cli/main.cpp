@@ -5,29 +5,12 @@
 
 #include "app/cli/console.h"
 #include "app/cli/options.h"
+#include "app/cli/terminal_report.h"
 #include "app/run.h"
 #include "app/texts.h"
 
 namespace mirelda::cli {
 namespace {
-
-// Writes one line and flushes it, so that progress shows as it happens, also through a pipe.
-void WriteLine(std::FILE* stream, const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stream);
-  std::fputc('\n', stream);
-  std::fflush(stream);
-}
-
-// The terminal as the run's report sink: log lines to standard output, messages and the reasons
-// of failures to standard error.
-class TerminalReport final : public RunReport {
- public:
-  void AddLine(const std::string& line) override { WriteLine(stdout, line); }
-  void ShowMessage(const std::string& text) override { WriteLine(stderr, text); }
-  void ExplainFailure(const std::string& path, std::error_code reason) override {
-    WriteLine(stderr, "mirelda-cli: " + path + ": " + reason.message());
-  }
-};
 
 std::string HelpText() {
   std::string notice = kStartupNotice;
@@ -59,7 +42,7 @@ int Main(const std::vector<std::string>& args) {
     WriteLine(stderr, "mirelda-cli: code page 932: " + codec_error.message());
     return 3;
   }
-  TerminalReport report;
+  TerminalReport report(stdout, stderr, ErrorIsTerminal());
   const auto fs = MakeNativeFileSystem();
   switch (RunConversion(options->request, report, *fs, *codec)) {
     case RunOutcome::kChecksFailed:

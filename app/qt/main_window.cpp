@@ -175,6 +175,10 @@ void MainWindow::ShowMessage(const std::string& text) {
   dialogs_.ShowMessage(this, FromCrLf(QString::fromStdString(text)));
 }
 
+void MainWindow::ShowProgress(const std::string& title, const IndexProgress&) {
+  setWindowTitle(Q(title));  // Linux desktops have no common taskbar progress to show it on
+}
+
 void MainWindow::LetEventsThrough() {
   // Each time the events go through, the log is laid out anew: 25 times a second keeps the
   // window responsive and the progress visible without slowing a search of many small folders.

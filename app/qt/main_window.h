@@ -31,6 +31,7 @@ class MainWindow final : public QWidget, public WindowView {
   std::string ChooseFolder(const std::string& title) override;
   void ShowMessage(const std::string& text) override;
   void AppendLogLine(const std::string& line) override;
+  void ShowProgress(const std::string& title, const IndexProgress& progress) override;
   void LetEventsThrough() override;
   void Close() override { close(); }
 

@@ -56,6 +56,7 @@ MainWindow::~MainWindow() {
     DestroyWindow(hwnd_);
   }
   if (log_font_ != nullptr) DeleteObject(log_font_);
+  if (taskbar_ != nullptr) taskbar_->Release();
 }
 
 bool MainWindow::Create(HINSTANCE instance, HICON icon) {
@@ -84,7 +85,20 @@ bool MainWindow::Create(HINSTANCE instance, HICON icon) {
   // WM_NCCREATE has set hwnd_, so that the controls' creation can already use it.
   if (hwnd_ == nullptr) return false;
   CreateControls(instance, dpi);
+  ConnectTaskbar();
   return true;
+}
+
+void MainWindow::ConnectTaskbar() {
+  // Without it (no COM on this thread, a system without taskbar progress) the title alone shows
+  // the progress.
+  if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_PPV_ARGS(&taskbar_)))) {
+    taskbar_ = nullptr;
+  } else if (FAILED(taskbar_->HrInit())) {
+    taskbar_->Release();
+    taskbar_ = nullptr;
+  }
 }
 
 void MainWindow::CreateControls(HINSTANCE instance, int dpi) {
@@ -171,6 +185,19 @@ void MainWindow::AppendLogLine(const std::string& line) {
 }
 
 void MainWindow::ShowMessage(const std::string& text) { dialogs_.ShowMessage(hwnd_, text); }
+
+void MainWindow::ShowProgress(const std::string& title, const IndexProgress& progress) {
+  SetWindowTextW(hwnd_, Widen(title).c_str());
+  if (taskbar_ == nullptr) return;
+  if (progress.finished) {
+    taskbar_->SetProgressState(hwnd_, TBPF_NOPROGRESS);
+  } else if (!progress.total) {
+    taskbar_->SetProgressState(hwnd_, TBPF_INDETERMINATE);
+  } else {
+    taskbar_->SetProgressState(hwnd_, TBPF_NORMAL);
+    taskbar_->SetProgressValue(hwnd_, progress.done, *progress.total);
+  }
+}
 
 void MainWindow::LetEventsThrough() {
   MSG msg;

@@ -1,7 +1,11 @@
 // frmMain: the Windows window, the Win32 view of the window controller.
 #pragma once
 
+// windows.h must come before the headers that extend it.
+// clang-format off
 #include <windows.h>
+#include <shobjidl.h>
+// clang-format on
 
 #include <array>
 #include <iterator>
@@ -50,6 +54,7 @@ class MainWindow final : public WindowView {
   std::string ChooseFolder(const std::string& title) override;
   void ShowMessage(const std::string& text) override;
   void AppendLogLine(const std::string& line) override;
+  void ShowProgress(const std::string& title, const IndexProgress& progress) override;
   void LetEventsThrough() override;
   void Close() override;
 
@@ -57,12 +62,14 @@ class MainWindow final : public WindowView {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls(HINSTANCE instance, int dpi);
+  void ConnectTaskbar();
   HWND Box(FolderBox box) const;
 
   Dialogs& dialogs_;
   WindowController controller_;
   HWND hwnd_ = nullptr;
   HFONT log_font_ = nullptr;
+  ITaskbarList3* taskbar_ = nullptr;  // null where the system has no taskbar progress
   std::array<HWND, std::size(form::kControls)> controls_{};
 };
 

@@ -5,6 +5,20 @@
 
 namespace mirelda {
 
+std::optional<std::string> ProgressTitle::Next(const IndexProgress& progress) {
+  int state = kEnded;
+  if (!progress.finished) {
+    state = !progress.total        ? kUncounted
+            : *progress.total == 0 ? 100  // nothing to convert is all converted
+                                   : static_cast<int>(progress.done * 100 / *progress.total);
+  }
+  if (state == shown_) return std::nullopt;
+  shown_ = state;
+  if (state < 0) return kWindowCaption;
+  return std::string(kWindowCaption) + " - " + std::to_string(state) + "% (" +
+         GroupedCount(progress.done) + "/" + GroupedCount(*progress.total) + ")";
+}
+
 void WindowController::Open() {
   view_.ShowMessage(kStartupNotice);
   view_.AppendLogLine(kInstructionLine);
@@ -46,6 +60,10 @@ bool WindowController::RequestClose() {
 void WindowController::AddLine(const std::string& line) { view_.AppendLogLine(line); }
 
 void WindowController::ShowMessage(const std::string& text) { view_.ShowMessage(text); }
+
+void WindowController::ShowProgress(const IndexProgress& progress) {
+  if (const auto title = title_.Next(progress)) view_.ShowProgress(*title, progress);
+}
 
 bool WindowController::LetEventsThrough() {
   view_.LetEventsThrough();

@@ -2,6 +2,7 @@
 // start button and closing, over a small view that each toolkit's window implements.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -41,11 +42,30 @@ class WindowView {
   /// Appends one line to the log box, which stays within the log bound (LogCut).
   virtual void AppendLogLine(const std::string& line) = 0;
 
+  /// Shows `title` as the window's title and, where the system has one, the progress on the
+  /// window's taskbar button: an unknown amount while there is no total, none once finished.
+  virtual void ShowProgress(const std::string& title, const IndexProgress& progress) = 0;
+
   /// Handles the window events that are waiting, then returns.
   virtual void LetEventsThrough() = 0;
 
   /// Closes the window for good.
   virtual void Close() = 0;
+};
+
+/// The window's title during a run, which tells how far the index conversions have come.
+class ProgressTitle {
+ public:
+  /// The title for this report, or none when it would show the same percent as the last one,
+  /// so that a run over many indexes does not redraw the title for each:
+  /// "mirelda Ver1.00 - 45% (9,000/20,000)" while the total is known, the caption alone while it
+  /// is not and once the conversion has ended.
+  std::optional<std::string> Next(const IndexProgress& progress);
+
+ private:
+  static constexpr int kEnded = -2;
+  static constexpr int kUncounted = -1;
+  int shown_ = kEnded;  // the percent shown, or one of the two states without one
 };
 
 /// The window's behaviour, written once for every toolkit. It is the run's report sink while
@@ -79,12 +99,14 @@ class WindowController final : private RunReport {
   void AddLine(const std::string& line) override;
   void ShowMessage(const std::string& text) override;
   bool LetEventsThrough() override;
+  void ShowProgress(const IndexProgress& progress) override;
 
   WindowView& view_;
   FileSystem& fs_;
   Cp932Codec& codec_;
   bool running_ = false;
   bool close_requested_ = false;
+  ProgressTitle title_;
 };
 
 }  // namespace mirelda

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The Windows build: cross-compiles with mingw-w64 into build-win and runs its tests under Wine
 # (the engine's GoogleTest suite, the command line on the sample folders against the Linux
-# build, and the Win32 window under a virtual X display), all through ctest.
+# build, and the Win32 window under a virtual X display), all through ctest; then makes the zip
+# for users and checks what it holds.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/lib/common.sh
 
 install_packages "${LINUX_PACKAGES[@]}" g++-mingw-w64-x86-64-posix googletest wine wine64 \
-  xvfb xauth
+  xvfb xauth unzip
 
 # A Linux mirelda-cli of the same sources, to hold the Windows one to the same output files.
 cmake -S . -B build-win/host -G Ninja -DMIRELDA_BUILD_TESTS=OFF >/dev/null
@@ -34,3 +35,13 @@ trap 'timeout 30 wineserver -k >/dev/null 2>&1 || true' EXIT
 ctest --test-dir build-win --output-on-failure --timeout 300 -j2 -LE window
 xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" \
   ctest --test-dir build-win --output-on-failure --timeout 180 -L window
+
+# The zip: the two programs, the guide and the licence as Windows text files, nothing else.
+(cd build-win && cpack -G ZIP >/dev/null)
+zip=$(ls build-win/mirelda-*-win64.zip)
+unzip -l "$zip"
+top=$(basename "$zip" .zip)
+diff <(unzip -Z1 "$zip" | sort) \
+  <(printf "$top/%s\n" LICENSE.txt README.ja.txt mirelda-cli.exe mirelda.exe | sort)
+cmp <(unzip -p "$zip" "$top/README.ja.txt") <(printf '\xef\xbb\xbf' && sed 's/$/\r/' README.ja.md)
+cmp <(unzip -p "$zip" "$top/LICENSE.txt") <(printf '\xef\xbb\xbf' && sed 's/$/\r/' LICENSE)

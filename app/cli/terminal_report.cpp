@@ -1,0 +1,83 @@
+// The terminal as a run's report sink: the log, the messages and, on a terminal, a progress line.
+#include "app/cli/terminal_report.h"
+
+#include <cmath>
+#include <string_view>
+
+#include "app/texts.h"
+
+namespace mirelda::cli {
+namespace {
+
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
+
+void Write(std::FILE* stream, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+  std::fflush(stream);
+}
+
+// "7:23", "61:05".
+std::string MinutesAndSeconds(long long seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
+  return text;
+}
+
+}  // namespace
+
+void WriteLine(std::FILE* stream, const std::string& text) { Write(stream, text + "\n"); }
+
+void TerminalReport::ExplainFailure(const std::string& path, std::error_code reason) {
+  WriteAbove(err_, "mirelda-cli: " + path + ": " + reason.message());
+}
+
+void TerminalReport::ShowProgress(const IndexProgress& progress) {
+  if (!err_is_terminal_) return;
+  if (progress.finished) {
+    Erase();
+    return;
+  }
+  const auto now = now_();
+  // The rate counts from the last report with nothing done: for all indexes, the search's end.
+  if (progress.done == 0) started_ = now;
+  // Drawing every index would cost the terminal more than converting it.
+  if (drawn_at_ && now - *drawn_at_ < kRedrawInterval) return;
+  drawn_at_ = now;
+  Draw(ProgressText(progress, now));
+}
+
+// "9,000/2,000,000 indexes, 4,500/s, 7:23 left"; "0 indexes" while the search goes on.
+std::string TerminalReport::ProgressText(const IndexProgress& progress, Instant now) const {
+  std::string text = GroupedCount(progress.done);
+  if (progress.total) text.append("/").append(GroupedCount(*progress.total));
+  text += " indexes";
+  if (!progress.total || now <= started_) return text;
+  const double rate = progress.done / std::chrono::duration<double>(now - started_).count();
+  const double left = std::ceil(static_cast<double>(*progress.total - progress.done) / rate);
+  return text + ", " + GroupedCount(static_cast<std::size_t>(rate)) + "/s, " +
+         MinutesAndSeconds(static_cast<long long>(left)) + " left";
+}
+
+void TerminalReport::WriteAbove(std::FILE* stream, const std::string& line) {
+  const std::string progress = shown_;
+  Erase();
+  WriteLine(stream, line);
+  if (!progress.empty()) Draw(progress);
+}
+
+void TerminalReport::Draw(const std::string& text) {
+  Erase();
+  Write(err_, text);
+  shown_ = text;
+}
+
+void TerminalReport::Erase() {
+  if (shown_.empty()) return;
+  // Spaces over the line, between two returns to its start: no terminal escape is needed.
+  std::string blank(shown_.size() + 2, ' ');
+  blank.front() = blank.back() = '\r';
+  Write(err_, blank);
+  shown_.clear();
+}
+
+}  // namespace mirelda::cli

@@ -1,0 +1,55 @@
+// Progress: what the index conversions tell the sink, and the command line's progress line.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "app/cli/terminal_report.h"
+#include "tests/test_support.h"
+
+namespace mirelda {
+namespace {
+
+using ProgressTest = test::FolderPair;
+
+TEST_F(ProgressTest, EveryIndexConversionCountsItsIndexesAndEndsAlsoWhenStopped) {
+  Katjusha("favorite.idx", "h\\b\\1.idx\r\nbroken\r\n");
+  Katjusha("store.idx", "h\\b\\1.idx\r\n");
+  Katjusha("log/h/b/1.idx", test::KatjushaIndex("h", "b", "1"));
+  Run("fav,ftd,allidx");
+  EXPECT_EQ(report_.progress, (std::vector<std::string>{"0/2", "1/2", "2/2", "end", "0/1", "1/1",
+                                                        "end", "0/?", "0/1", "1/1", "end"}));
+  report_.progress.clear();
+  report_.stop_at = report_.events + 1;
+  EXPECT_EQ(Run("allidx"), RunOutcome::kStopped);
+  EXPECT_EQ(report_.progress, (std::vector<std::string>{"0/?", "end"}));
+}
+
+// The log and the progress line share one stream here, so that their order shows.
+TEST(TerminalReportTest, OnlyATerminalGetsTheLineRedrawnTenTimesASecondAndErasedAtTheEnd) {
+  const std::string first = "0/15,707,700 indexes";
+  const std::string later = "9,000/15,707,700 indexes, 4,500/s, 58:09 left";
+  const auto erase = [](const std::string& s) {
+    return std::string("\r").append(s.size(), ' ') + "\r";
+  };
+  const std::pair<bool, std::string> cases[] = {
+      {false, "bad\n"},
+      {true, first + erase(first) + later + erase(later) + "bad\n" + later + erase(later)}};
+  for (const auto& [terminal, expected] : cases) {
+    test::TempDir dir;
+    std::FILE* stream = std::fopen(dir.Path("out").c_str(), "wb");
+    cli::Instant now{std::chrono::hours(1)};
+    cli::TerminalReport report(stream, stream, terminal, [&] { return now; });
+    report.ShowProgress({0, 15707700});
+    now += std::chrono::milliseconds(99);
+    report.ShowProgress({100, 15707700});  // too soon after the first
+    now += std::chrono::milliseconds(1901);
+    report.ShowProgress({9000, 15707700});
+    report.AddLine("bad");
+    report.ShowProgress({9000, 15707700, true});
+    std::fclose(stream);
+    EXPECT_EQ(test::ReadBytes(dir.Path("out")), expected) << terminal;
+  }
+}
+
+}  // namespace
+}  // namespace mirelda
