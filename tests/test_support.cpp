@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
-#include <sstream>
 
 #include "util/cp932.h"
 #include "util/path.h"
@@ -49,10 +49,7 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) return "<missing>";
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
 }
 
 Files Snapshot(const std::string& folder) {
