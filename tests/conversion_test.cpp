@@ -71,9 +71,9 @@ TEST(RecordTest, FavouritePathsFormThreadUrlsAndStayInsideTheLogFolder) {
   EXPECT_EQ(ThreadUrl("h\\b\\.idx"), "http://h/test/read.cgi/b//");
   EXPECT_EQ(ThreadUrl("h\\b\\1"), "");
   EXPECT_TRUE(IsUsableFavouritePath("h\\b\\1.idx"));
-  for (const char* bad :
-       {"", "h\\1.idx", "h\\b\\1", "\\h\\b\\1.idx", "/h\\b\\1.idx", "C:\\h\\1.idx", "h\\..\\1.idx",
-        "h\\b\\..", "h/../..\\b\\1.idx", "h\\.\\1.idx", "h\\b/.\\1.idx"}) {
+  for (const char* bad : {"", "h\\1.idx", "h\\b\\1", "\\h\\b\\1.idx", "/h\\b\\1.idx",
+                          "C:\\h\\1.idx", "\\h\\b.x\\1.idx", "h\\..\\1.idx", "h\\b\\..",
+                          "h/../..\\b\\1.idx", "h\\.\\1.idx", "h\\b/.\\1.idx"}) {
     EXPECT_FALSE(IsUsableFavouritePath(bad)) << bad;
   }
 }

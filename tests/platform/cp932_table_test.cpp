@@ -60,7 +60,7 @@ TEST_F(Cp932TableTest, EncodesEveryOtherTextAsGlibcDoes) {
       {"?????", "\u0080\uF8F0\uF8F1\uF8F2\uF8F3"},  // Windows' images of bytes glibc rejects
       {"?", "\xED\xA0\x80"},                        // a UTF-8 encoded surrogate
       {"???", "\xE0\x80\x80"},                      // an overlong form, byte by byte
-      {"a?b?z", "a😀b\xC3z"}};                       // beyond CP932, and broken UTF-8
+      {"a?b?z?", "a😀b\xC3z\uF800"}};  // beyond CP932, broken UTF-8, past the raw bytes
   for (const Mapping& m : one_way) EXPECT_EQ(codec.Encode(m.text), m.bytes) << m.text;
 }
 
