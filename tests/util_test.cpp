@@ -21,7 +21,7 @@ using test::P;
 using test::WriteBytes;
 using Names = std::vector<std::string>;
 
-TEST(PathTest, PatternsMatchWithoutRegardToAsciiCaseAndStoredPathsTakeThePlatformSeparator) {
+TEST(PathTest, PatternsIgnoreAsciiCaseStoredPathsTakeThePlatformSeparatorTemporariesTheirWriter) {
   const struct {
     const char *pattern, *name;
     bool matches;
@@ -32,6 +32,12 @@ TEST(PathTest, PatternsMatchWithoutRegardToAsciiCaseAndStoredPathsTakeThePlatfor
       {"a*b", "ab", true},           {"a?", "a", false},         {"abc", "ab", false}};
   for (const auto& c : cases) EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.matches) << c.name;
   EXPECT_EQ(JoinStoredPath(P("/k/log/"), "h_x\\b\\1.idx"), P("/k/log/h_x/b/1.idx"));
+  // Only a name that a writer made is ever taken for its temporary.
+  EXPECT_EQ(TemporaryOwner(TemporaryName(42, 7)), 42u);
+  for (const char* name :
+       {"1.idx", ".mirelda-42-", ".mirelda-42-7x", ".mirelda--7", ".mirelda-42"}) {
+    EXPECT_EQ(TemporaryOwner(name), 0u) << name;
+  }
 }
 
 TEST(PathTest, ListingOrderFoldsCaseAndBreaksTiesByExactName) {
