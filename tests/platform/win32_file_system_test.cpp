@@ -88,25 +88,20 @@ TEST_F(Win32FileSystemTest, NamesOutsideTheAnsiCodePageKeepTheirCharactersAndIgn
   EXPECT_FALSE(fs_->IsSameFolder(folder, dir_.Path()));
 }
 
-TEST(Win32FileSystemTest, PathsBeyondMaxPathWorkInEveryCall) {
-  TempDir dir;
-  const auto fs = MakeNativeFileSystem();
+TEST_F(Win32FileSystemTest, PathsBeyondMaxPathWorkInEveryCall) {
   // Over 300 characters, with "/" among the separators, which the system takes as one.
-  std::string folder = dir.Path();
+  std::string folder = dir_.Path();
   for (char c = 'a'; c <= 'f'; ++c) {
     folder += std::string(50, c) + (c % 2 ? "\\" : "/");
-    ASSERT_FALSE(fs->MakeFolder(folder)) << folder.size();
+    ASSERT_FALSE(fs_->MakeFolder(folder)) << folder.size();
   }
   const std::string file = folder + "1.idx";
-  EXPECT_FALSE(fs->ReplaceWhole(file, "old"));
-  EXPECT_FALSE(fs->ReplaceWhole(file, "new"));
-  std::string bytes;
-  EXPECT_FALSE(fs->ReadWhole(file, bytes));
-  EXPECT_EQ(bytes, "new");
-  FolderEntries entries;
-  EXPECT_FALSE(fs->ListFolder(folder, entries));
-  EXPECT_EQ(entries.files, std::vector<std::string>{"1.idx"});
-  EXPECT_TRUE(fs->IsSameFolder(folder, folder + "..\\" + std::string(50, 'f')));
+  EXPECT_FALSE(fs_->ReplaceWhole(file, "old"));
+  EXPECT_FALSE(fs_->ReplaceWhole(file, "new"));
+  EXPECT_FALSE(fs_->ReadWhole(file, bytes_));
+  EXPECT_EQ(bytes_, "new");
+  EXPECT_EQ(Files(folder), Names{"1.idx"});
+  EXPECT_TRUE(fs_->IsSameFolder(folder, folder + "..\\" + std::string(50, 'f')));
   const std::string share = "\\\\srv\\share\\" + std::string(300, 'n');
   EXPECT_EQ(WidenPath(share), L"\\\\?\\UNC\\srv\\share\\" + std::wstring(300, L'n'));
 }
