@@ -1,4 +1,5 @@
 // mirelda-cli: the conversion run driven from a terminal.
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,23 +12,48 @@
 namespace mirelda::cli {
 namespace {
 
-// Writes one line and flushes it, so that progress shows as it happens, also through a pipe.
-void WriteLine(std::FILE* stream, const std::string& text) {
+// Writes one line and flushes it, so that progress shows as it happens, also through a pipe; the
+// reason when it could not be written.
+std::error_code WriteLine(std::FILE* stream, const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stream);
   std::fputc('\n', stream);
-  std::fflush(stream);
+  if (std::fflush(stream) == 0 && !std::ferror(stream)) return {};
+  return {errno, std::generic_category()};
 }
 
 // The terminal as the run's report sink: log lines to standard output, messages and the reasons
 // of failures to standard error.
 class TerminalReport final : public RunReport {
  public:
-  void AddLine(const std::string& line) override { WriteLine(stdout, line); }
+  void AddLine(const std::string& line) override {
+    // A log that cannot be written stops nothing: the run goes on, and the exit status tells.
+    if (!log_error_) log_error_ = WriteLine(stdout, line);
+  }
   void ShowMessage(const std::string& text) override { WriteLine(stderr, text); }
   void ExplainFailure(const std::string& path, std::error_code reason) override {
     WriteLine(stderr, "mirelda-cli: " + path + ": " + reason.message());
   }
+
+  /// Why the log could not be written; nothing when it was written whole.
+  std::error_code log_error() const { return log_error_; }
+
+ private:
+  std::error_code log_error_;
 };
+
+// The exit status of a run that went as far as `outcome` and lost its log for `log_error`.
+int ExitStatus(RunOutcome outcome, std::error_code log_error) {
+  switch (outcome) {
+    case RunOutcome::kChecksFailed:
+      return 1;
+    case RunOutcome::kCompleted:
+      return log_error ? 3 : 0;
+    case RunOutcome::kCompletedWithFailures:
+    case RunOutcome::kStopped:
+      return 3;
+  }
+  return 3;
+}
 
 std::string HelpText() {
   std::string notice = kStartupNotice;
@@ -61,16 +87,11 @@ int Main(const std::vector<std::string>& args) {
   }
   TerminalReport report;
   const auto fs = MakeNativeFileSystem();
-  switch (RunConversion(options->request, report, *fs, *codec)) {
-    case RunOutcome::kChecksFailed:
-      return 1;
-    case RunOutcome::kCompleted:
-      return 0;
-    case RunOutcome::kCompletedWithFailures:
-    case RunOutcome::kStopped:
-      return 3;
+  const RunOutcome outcome = RunConversion(options->request, report, *fs, *codec);
+  if (report.log_error()) {
+    WriteLine(stderr, "mirelda-cli: standard output: " + report.log_error().message());
   }
-  return 3;
+  return ExitStatus(outcome, report.log_error());
 }
 
 }  // namespace
