@@ -37,7 +37,7 @@ IndexConversions::~IndexConversions() {
     const std::lock_guard lock(mutex_);
     stopping_ = true;
   }
-  changed_.notify_all();
+  work_added_.notify_all();
   for (std::thread& worker : workers_) worker.join();
 }
 
@@ -58,7 +58,7 @@ void IndexConversions::Add(std::string from, std::string to, Done done) {
     jobs_.push_back(std::move(job));
     to_start_.push_back(&jobs_.back());
   }
-  changed_.notify_all();
+  work_added_.notify_one();
   if (jobs_.size() >= window_) ReportOldest();
 }
 
@@ -86,7 +86,7 @@ void IndexConversions::StartWorkers() {
 void IndexConversions::Work() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return stopping_ || !to_start_.empty(); });
+    work_added_.wait(lock, [this] { return stopping_ || !to_start_.empty(); });
     if (stopping_) return;
     Job& job = *to_start_.front();
     to_start_.pop_front();
@@ -102,16 +102,17 @@ void IndexConversions::Convert(Job& job) {
     line = ReadThreadIndex(cx_.files(), job.from, job.read_error);
     if (!line.empty()) key = TargetKey(job.to);
   });
-  job.converted = !key.empty();
+  const bool converted = !key.empty();
+  job.converted = converted;
   {
     // Folders are made in the order of the conversions, so that where two names differ only in
     // case, the one made is the one a conversion one at a time would make.
     std::unique_lock lock(mutex_);
-    changed_.wait(
-        lock, [&] { return turn_ == job.ticket && (!job.converted || writing_.count(key) == 0); });
-    if (job.converted) writing_.insert(key);
+    turn_passed_.wait(
+        lock, [&] { return turn_ == job.ticket && (!converted || writing_.count(key) == 0); });
+    if (converted) writing_.insert(key);
   }
-  if (job.converted) {
+  if (converted) {
     Attempt(job.escaped,
             [&] { job.write_error = cx_.files().MakeFolderTree(GetFolderPart(job.to)); });
   }
@@ -119,23 +120,26 @@ void IndexConversions::Convert(Job& job) {
     const std::lock_guard lock(mutex_);
     ++turn_;
   }
-  changed_.notify_all();
-  if (job.converted && !job.write_error && !job.escaped) {
+  turn_passed_.notify_all();
+  if (converted && !job.write_error && !job.escaped) {
     Attempt(job.escaped, [&] { job.write_error = cx_.files().WriteFileBytes(job.to, line); });
   }
   {
+    // Once finished, the job is the caller's: it is not touched again here.
     const std::lock_guard lock(mutex_);
     writing_.erase(key);
     job.finished = true;
   }
-  changed_.notify_all();
+  // Only a conversion of the same file can be waiting for this one's write.
+  if (converted) turn_passed_.notify_all();
+  job_finished_.notify_one();
 }
 
 void IndexConversions::ReportOldest() {
   Job job;
   {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return jobs_.front().finished; });
+    job_finished_.wait(lock, [this] { return jobs_.front().finished; });
     job = std::move(jobs_.front());
     jobs_.pop_front();
   }

@@ -61,9 +61,11 @@ class IndexConversions {
   void Report(Job& job);
 
   Context& cx_;
-  const std::size_t window_;  // how many may be added and not yet reported
-  std::mutex mutex_;          // guards the jobs' progress and everything below
-  std::condition_variable changed_;
+  const std::size_t window_;              // how many may be added and not yet reported
+  std::mutex mutex_;                      // guards the jobs' progress and everything below
+  std::condition_variable work_added_;    // for idle workers
+  std::condition_variable turn_passed_;   // for workers waiting to make folders or to write
+  std::condition_variable job_finished_;  // for the caller, waiting to report
   std::deque<Job> jobs_;       // not yet reported, oldest first; changed by the caller only
   std::deque<Job*> to_start_;  // conversions that no worker has taken yet
   std::size_t tickets_ = 0;    // conversions added so far
