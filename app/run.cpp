@@ -63,8 +63,7 @@ RunRequest Normalised(RunRequest request) {
   return request;
 }
 
-RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs,
-                         Cp932Codec& codec) {
+RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, Cp932Codec& codec) {
   request = Normalised(std::move(request));
   TextFiles files(fs, codec);
   if (!PassesChecks(request, report, files)) return RunOutcome::kChecksFailed;
@@ -72,7 +71,7 @@ RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs,
   // However a Live2ch path leads there (a link, a junction), Katjusha's files are only read.
   fs.ProtectFolder(request.katjusha_folder);
   report.AddLine("各変換作業を開始します");
-  Context cx(request.katjusha_folder, request.live2ch_folder, report, files);
+  Context cx(request.katjusha_folder, request.live2ch_folder, report, files, request.jobs);
   const bool stopped = !RunConverters(cx, request.kinds);
   // What a stopped run wrote is kept as well, so it is made as durable.
   cx.SyncWrites();

@@ -10,18 +10,23 @@
 
 namespace mirelda {
 
+/// How many thread indexes a run converts at once unless asked otherwise: enough to keep a disk
+/// busy, few enough to stay small.
+inline constexpr int kDefaultJobs = 4;
+
 /// What a front end asks a run to do, taken when the run starts; the run uses nothing else.
 struct RunRequest {
   std::string katjusha_folder;  ///< the folder that holds Katjusha.exe
   std::string live2ch_folder;   ///< the folder that holds live2ch.exe
   KindSet kinds;                ///< what to convert
+  int jobs = kDefaultJobs;      ///< thread indexes converted at once; 1 converts one at a time
 };
 
 /// How a run ended.
 enum class RunOutcome {
   kChecksFailed,           ///< a program was not found (or both folders are one); nothing written
   kCompleted,              ///< every file it meant to write was written
-  kCompletedWithFailures,  ///< some file could not be written or some folder not listed
+  kCompletedWithFailures,  ///< some file could not be written or read, or some folder not listed
   kStopped,                ///< the user stopped it between two files
 };
 
@@ -34,7 +39,6 @@ RunRequest Normalised(RunRequest request);
 /// Normalises the request's folders, checks for Katjusha.exe and live2ch.exe and that the
 /// folders differ, then converts each requested kind in the fixed order, reporting as it goes,
 /// never writing into the Katjusha folder; what it wrote is durable before it reports the end.
-RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs,
-                         Cp932Codec& codec);
+RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, Cp932Codec& codec);
 
 }  // namespace mirelda

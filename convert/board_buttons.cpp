@@ -1,8 +1,6 @@
 // Board buttons: favboard.idx becomes favboard.fbd.
 #include "convert/board_buttons.h"
 
-#include <vector>
-
 #include "convert/record_list.h"
 
 namespace mirelda {
@@ -29,11 +27,8 @@ void ConvertBoardButtons(Context& cx) {
   const ListFile list{"板ボタンを変換します", cx.katjusha_folder() + "favboard.idx",
                       "板ボタンファイルが変です", cx.live2ch_folder() + "favboard.fbd",
                       "板ボタン変換完了"};
-  ConvertListFile(cx, list, [](const std::vector<std::string_view>& records) {
-    std::vector<std::string> lines;
-    lines.reserve(records.size());
-    for (std::string_view record : records) lines.push_back(BoardButtonLine(record));
-    return lines;
+  ConvertListFile(cx, list, [](ListRecords& records, OutputFile& output) {
+    for (std::string record; records.Next(record);) output.WriteLine(BoardButtonLine(record));
   });
 }
 

@@ -1,32 +1,36 @@
-// What every converter works with: the two folders, the data files, the report sink and the
-// run's failure count.
+// What every converter works with: the two folders, the data files, the report sink, the run's
+// failure count, and the Live2ch files being written.
 #include "convert/context.h"
 
 #include "util/path.h"
 
 namespace mirelda {
+namespace {
 
-std::error_code Context::WriteText(const std::string& path, std::string_view text) {
-  return WriteBytes(path, files_.Encode(text));
+// Whether a read failed because there is no such file: a name that cannot exist counts as one.
+bool IsMissing(std::error_code error) {
+  return error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory ||
+         error == std::errc::filename_too_long;
 }
 
-std::error_code Context::WriteBytes(const std::string& path, std::string_view bytes) {
-  std::error_code error = files_.MakeFolderTree(GetFolderPart(path));
-  if (!error) error = files_.WriteFileBytes(path, bytes);
-  if (error) ReportWriteFailure(path, error);
-  return error;
+}  // namespace
+
+void Context::ReportWriteFailure(const std::string& path, std::error_code error) {
+  AddLine(path + "に書き込めませんでした");
+  report_.ExplainFailure(path, error);
+  CountFailure();
+}
+
+void Context::ReportReadFailure(const std::string& path, std::error_code error) {
+  if (IsMissing(error)) return;
+  report_.ExplainFailure(path, error);
+  CountFailure();
 }
 
 void Context::SyncWrites() {
   if (const std::error_code error = files_.fs().SyncWritten()) {
     ReportWriteFailure(live2ch_folder_, error);
   }
-}
-
-void Context::ReportWriteFailure(const std::string& path, std::error_code error) {
-  AddLine(path + "に書き込めませんでした");
-  report_.ExplainFailure(path, error);
-  CountFailure();
 }
 
 void Context::BeforeListing() {
@@ -37,6 +41,25 @@ void Context::CannotList(const std::string& folder, std::error_code reason) {
   AddLine(folder + "を読み込めませんでした");
   report_.ExplainFailure(folder, reason);
   CountFailure();
+}
+
+OutputFile::OutputFile(Context& cx, std::string path) : cx_(cx), path_(std::move(path)) {
+  start_error_ = cx_.files().MakeFolderTree(GetFolderPart(path_));
+  if (!start_error_) writer_ = cx_.files().fs().StartReplacing(path_, start_error_);
+}
+
+void OutputFile::Write(std::string_view text) {
+  if (writer_) writer_->Append(cx_.files().Encode(text));
+}
+
+void OutputFile::WriteLine(std::string_view line) {
+  // CR LF is the same in CP932.
+  if (writer_) writer_->Append(cx_.files().Encode(line).append("\r\n"));
+}
+
+void OutputFile::Finish() {
+  const std::error_code error = writer_ ? writer_->Commit() : start_error_;
+  if (error) cx_.ReportWriteFailure(path_, error);
 }
 
 }  // namespace mirelda

@@ -3,8 +3,8 @@
 
 #include <vector>
 
+#include "convert/index_conversions.h"
 #include "convert/index_progress.h"
-#include "convert/record_list.h"
 #include "convert/thread_index.h"
 #include "util/path.h"
 
@@ -34,6 +34,17 @@ bool StaysInsideLogFolder(std::string_view path) {
   return true;
 }
 
+// Writes an entry's line of the Live2ch list: its thread URL, or an empty line once the log
+// says that it did not convert.
+void WriteEntryLine(Context& cx, OutputFile& list, const std::string& entry, bool converted) {
+  if (converted) {
+    list.WriteLine(ThreadUrl(entry));
+    return;
+  }
+  cx.AddLine(BadIndexLine(entry));
+  list.WriteLine("");
+}
+
 }  // namespace
 
 bool IsUsableFavouritePath(std::string_view path) {
@@ -53,32 +64,38 @@ std::string ThreadUrl(std::string_view path) {
   return url;
 }
 
-std::vector<std::string> ConvertThreadEntries(Context& cx,
-                                              const std::vector<std::string_view>& entries) {
+void ConvertThreadEntries(Context& cx, ListRecords& entries, OutputFile& list) {
   std::string katju_log = cx.katjusha_folder() + "log";
   std::string live_log = cx.live2ch_folder() + "log";
   katju_log.push_back(kSep);
   live_log.push_back(kSep);
-  std::vector<std::string> urls(entries.size());
-  IndexCounter counter(cx, entries.size());
-  for (size_t i = 0; i < entries.size(); ++i) {
-    const std::string_view entry = entries[i];
-    if (IsUsableFavouritePath(entry) &&
-        ConvertThreadIndex(cx, JoinStoredPath(katju_log, entry), JoinStoredPath(live_log, entry))) {
-      urls[i] = ThreadUrl(entry);
-    } else {
-      cx.AddLine(BadIndexLine(entry));
+  IndexConversions conversions(cx);
+  IndexCounter counter(cx, entries.count());
+  for (std::string entry; entries.Next(entry);) {
+    if (!IsUsableFavouritePath(entry)) {
+      conversions.Then([&, entry = std::move(entry)] {
+        WriteEntryLine(cx, list, entry, false);
+        counter.CountOne();
+      });
+      continue;
     }
-    counter.CountOne();
+    std::string from = JoinStoredPath(katju_log, entry);
+    std::string to = JoinStoredPath(live_log, entry);
+    conversions.Add(std::move(from), std::move(to), [&, entry = std::move(entry)](bool converted) {
+      WriteEntryLine(cx, list, entry, converted);
+      counter.CountOne();
+    });
   }
-  return urls;
+  conversions.Finish();
 }
 
 void ConvertFavourites(Context& cx) {
   const ListFile list{"お気に入りを変換します", cx.katjusha_folder() + "favorite.idx",
                       "お気に入りファイルが変です", cx.live2ch_folder() + "favorite.ftd",
                       "お気に入り変換完了"};
-  ConvertListFile(cx, list, [&](const auto& entries) { return ConvertThreadEntries(cx, entries); });
+  ConvertListFile(cx, list, [&](ListRecords& entries, OutputFile& output) {
+    ConvertThreadEntries(cx, entries, output);
+  });
 }
 
 }  // namespace mirelda

@@ -3,9 +3,8 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "convert/context.h"
+#include "convert/record_list.h"
 
 namespace mirelda {
 
@@ -18,10 +17,10 @@ bool IsUsableFavouritePath(std::string_view path);
 /// "P_Q\R\123.idx" => "http://P/Q/test/read.cgi/R/123/".
 std::string ThreadUrl(std::string_view path);
 
-/// Converts the thread index of every entry of a favourite-style list and returns the lines of
-/// the Live2ch list: for each entry its thread URL, or empty when it did not convert (logged).
-std::vector<std::string> ConvertThreadEntries(Context& cx,
-                                              const std::vector<std::string_view>& entries);
+/// Converts the thread index of every entry of a favourite-style list and writes the lines of
+/// the Live2ch list: for each entry its thread URL, or an empty line when it did not convert
+/// (logged).
+void ConvertThreadEntries(Context& cx, ListRecords& entries, OutputFile& list);
 
 /// Converts favorite.idx into favorite.ftd.
 void ConvertFavourites(Context& cx);

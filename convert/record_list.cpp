@@ -1,44 +1,58 @@
 // Lists of one record per line, as the list files of both browsers hold them.
 #include "convert/record_list.h"
 
+#include <algorithm>
+
 namespace mirelda {
 
-std::vector<std::string_view> SplitRecords(std::string_view text) {
-  std::vector<std::string_view> records;
-  while (!text.empty()) {
-    const size_t lf = text.find('\n');
-    if (lf == std::string_view::npos) {
-      records.push_back(text);
-      break;
-    }
-    const size_t end = (lf > 0 && text[lf - 1] == '\r') ? lf - 1 : lf;
-    records.push_back(text.substr(0, end));
-    text.remove_prefix(lf + 1);
-  }
-  return records;
+bool TakeLine(std::string_view& text, std::string_view& line) {
+  if (text.empty()) return false;
+  const size_t end = std::min(text.find('\n'), text.size() - 1) + 1;
+  line = text.substr(0, end);
+  text.remove_prefix(end);
+  return true;
 }
 
-std::string JoinRecords(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const auto& line : lines) {
-    text += line;
-    text += "\r\n";
+bool TakeRecord(std::string_view& text, std::string_view& record) {
+  if (!TakeLine(text, record)) return false;
+  if (record.back() == '\n') {
+    record.remove_suffix(1);
+    if (!record.empty() && record.back() == '\r') record.remove_suffix(1);
   }
-  return text;
+  return true;
+}
+
+std::size_t CountRecords(std::string_view text) {
+  std::size_t records = 0;
+  for (std::string_view line; TakeLine(text, line);) ++records;
+  return records;
 }
 
 std::string CountLine(std::size_t records) { return std::to_string(records) + "件ありました"; }
 
-void ConvertListFile(Context& cx, const ListFile& list, const RecordMapper& map) {
+bool ListRecords::Next(std::string& record) {
+  std::string_view bytes;
+  if (!TakeRecord(rest_, bytes)) return false;
+  record = files_.Decode(bytes);
+  // A giant last record is then held once, as text.
+  if (rest_.empty()) std::string().swap(bytes_);
+  return true;
+}
+
+void ConvertListFile(Context& cx, const ListFile& list, const ListConverter& convert) {
   cx.AddLine(list.opening);
-  std::string text;
-  if (cx.files().ReadTextFile(list.from, text) || text.empty()) {
+  std::string bytes;
+  const std::error_code error = cx.files().ReadFileBytes(list.from, bytes);
+  if (error || bytes.empty()) {
     cx.AddLine(list.bad);
+    if (error) cx.ReportReadFailure(list.from, error);
     return;
   }
-  const auto records = SplitRecords(text);
-  cx.AddLine(CountLine(records.size()));
-  cx.WriteText(list.to, JoinRecords(map(records)));
+  ListRecords records(cx.files(), std::move(bytes));
+  cx.AddLine(CountLine(records.count()));
+  OutputFile output(cx, list.to);
+  convert(records, output);
+  output.Finish();
   cx.AddLine(list.done);
 }
 

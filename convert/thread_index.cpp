@@ -79,18 +79,22 @@ std::string ThreadIndexLine(std::string_view katjusha_index) {
   return line;
 }
 
-std::string BadIndexLine(std::string_view path) { return std::string(path) + "は、なんか変です"; }
+std::string BadIndexLine(std::string_view path) {
+  constexpr std::string_view kOdd = "は、なんか変です";
+  std::string line;
+  // Sized once, so that a giant entry is held twice at most while its line is made.
+  line.reserve(path.size() + kOdd.size());
+  line.append(path).append(kOdd);
+  return line;
+}
 
-bool ConvertThreadIndex(Context& cx, const std::string& from, const std::string& to) {
+std::string ReadThreadIndex(TextFiles& files, const std::string& path, std::error_code& error) {
   // The conversion looks only at TAB, CR and LF, which code page 932 never uses inside a
   // double-byte character, and adds only ASCII: so it works on the file's bytes as they are,
   // with nothing to decode or encode, and every byte it copies is copied exactly.
   std::string bytes;
-  if (cx.files().ReadFileBytes(from, bytes)) return false;
-  const std::string line = ThreadIndexLine(bytes);
-  if (line.empty()) return false;
-  cx.WriteBytes(to, line);
-  return true;
+  error = files.ReadFileBytes(path, bytes);
+  return ThreadIndexLine(bytes);
 }
 
 }  // namespace mirelda

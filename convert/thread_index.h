@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "convert/context.h"
+#include "util/text_file.h"
 
 namespace mirelda {
 
@@ -18,9 +18,8 @@ std::string ThreadIndexLine(std::string_view katjusha_index);
 /// "a\b\1.idxは、なんか変です".
 std::string BadIndexLine(std::string_view path);
 
-/// Reads the Katjusha index at `from` and writes its Live2ch line to `to`, making the folder
-/// first (a failed write is logged by the context). False when the index is missing or not
-/// usable, which the caller reports with its BadIndexLine.
-bool ConvertThreadIndex(Context& cx, const std::string& from, const std::string& to);
+/// The Live2ch thread index line of the Katjusha index at `path`; empty when the index cannot be
+/// read (the reason in `error`) or is not usable. Safe on any thread.
+std::string ReadThreadIndex(TextFiles& files, const std::string& path, std::error_code& error);
 
 }  // namespace mirelda

@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "tests/test_support.h"
 
 namespace mirelda {
@@ -19,17 +23,18 @@ class CliTest : public ::testing::Test {
     fs::copy(MIRELDA_EXAMPLES "/live2ch", dir_.Path("L"), fs::copy_options::recursive);
   }
 
-  // Runs mirelda-cli in the test's folder with the arguments (each quoted), standard error into
-  // Err() or, with `one_stream`, into Out() beside the log; returns its exit status.
-  int Cli(const std::vector<std::string>& args, bool one_stream = false) {
+  // Runs mirelda-cli in the test's folder, after the shell command `before`, with the arguments
+  // (each quoted) and the shell's redirections `streams`; returns its exit status.
+  int Cli(const std::vector<std::string>& args, const std::string& streams = ">out 2>err",
+          const std::string& before = "") {
 #ifdef _WIN32
-    std::string command = "cd /d \"" + dir_.Path() + "\" && \"" MIRELDA_CLI_PATH "\"";
+    std::string command = "cd /d \"";
 #else
-    std::string command = "cd \"" + dir_.Path() + "\" && \"" MIRELDA_CLI_PATH "\"";
+    std::string command = "cd \"";
 #endif
+    command += dir_.Path() + "\" && " + before + "\"" MIRELDA_CLI_PATH "\"";
     for (const auto& arg : args) command += " \"" + arg + "\"";
-    command += " >out 2>";
-    command += one_stream ? "&1" : "err";
+    command += " " + streams;
 #ifdef _WIN32
     command = "\"" + command + "\"";  // cmd.exe strips one pair of quotes around the whole line
     return std::system(command.c_str());
@@ -51,7 +56,8 @@ TEST_F(CliTest, UsageErrorsSayWhatIsWrongAndDoNothing) {
       {{"--kinds", "fav,bogus", "a", "b"}, "unknown kind 'bogus'"},
       {{"--kinds=fav,", "a", "b"}, "a kind is missing after the last ','"},
       {{"--frobnicate"}, "unknown option '--frobnicate'"},
-      {{"--kinds"}, "--kinds needs a list"}};
+      {{"--kinds"}, "--kinds needs a list"},
+      {{"--jobs=0", "a", "b"}, "--jobs needs a number from 1 to 64"}};
   for (const auto& [args, reason] : cases) {
     EXPECT_EQ(Cli(args), 2);
     EXPECT_EQ(Err().rfind("mirelda-cli: " + reason + "\nusage: mirelda-cli", 0), 0u) << reason;
@@ -80,9 +86,33 @@ TEST_F(CliTest, TheSampleConvertsToExactlyTheKnownFilesAndLog) {
 }
 #endif
 
+#ifndef _WIN32
+TEST_F(CliTest, ALostLogStopsNoConversionButExitsThree) {
+  int pipe_ends[2];
+  ASSERT_EQ(pipe(pipe_ends), 0);
+  close(pipe_ends[0]);  // nobody reads it any more, as after `| head -1`
+  for (const std::string& out : {">&" + std::to_string(pipe_ends[1]), std::string(">/dev/full")}) {
+    EXPECT_EQ(Cli({"--kinds", "allidx", "K", "L"}, out + " 2>err"), 3) << out;
+    EXPECT_EQ(test::Snapshot(dir_.Path("L/log")).size(), 34u);  // the 36 indexes but 2 broken
+    EXPECT_NE(Err().find("\nmirelda-cli: standard output: "), std::string::npos) << Err();
+  }
+  close(pipe_ends[1]);
+}
+
+// The sanitizers reserve more address space than any such limit allows.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+TEST_F(CliTest, AListOfMillionsOfRecordsFitsInTwiceItsSizeAnd32MiB) {
+  test::WriteBytes(dir_.Path("K/favboard.idx"), std::string(std::size_t{4} << 20, '\n'));
+  EXPECT_EQ(Cli({"--kinds", "brd", "K", "L"}, ">out 2>err", "ulimit -v 40960 && "), 0);
+  EXPECT_EQ(fs::file_size(dir_.Path("L/favboard.fbd")),
+            std::uintmax_t{16} << 20);  // "\t1\r\n" each
+}
+#endif
+#endif
+
 TEST_F(CliTest, UnwritableFilesExitThreeWithTheReasonBesideTheLogLine) {
   fs::create_directories(dir_.Path("L/myboard.brd"));  // a folder in the way
-  EXPECT_EQ(Cli({"K", "L"}, true), 3);
+  EXPECT_EQ(Cli({"K", "L"}, ">out 2>&1"), 3);
   const std::string target = test::P("L/myboard.brd");
   EXPECT_NE(Out().find(target + "に書き込めませんでした\nmirelda-cli: " + target + ": "),
             std::string::npos);

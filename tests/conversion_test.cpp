@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -26,14 +27,14 @@ using test::Sjis;
 using Lines = std::vector<std::string>;
 const std::string kSeparator(1, kSep);
 
-TEST(RecordTest, ListsSplitAtEveryLineEndAndJoinWithCrLf) {
-  using Pieces = std::vector<std::string_view>;
-  EXPECT_EQ(SplitRecords("a\r\nb\nc"), (Pieces{"a", "b", "c"}));
-  EXPECT_EQ(SplitRecords("a\r\n\r\n"), (Pieces{"a", ""}));
-  EXPECT_EQ(SplitRecords("\n"), (Pieces{""}));
-  EXPECT_EQ(SplitRecords("a\rb\r\r\n"), (Pieces{"a\rb\r"}));
-  EXPECT_EQ(SplitRecords(""), Pieces{});
-  EXPECT_EQ(JoinRecords({"a", ""}), "a\r\n\r\n");
+TEST(RecordTest, ListsSplitAtEveryLineEndAndAreCountedSo) {
+  const std::string_view list = "a\r\nb\n\r\nc\rd\r\r\ne";
+  Lines records;
+  for (std::string_view rest = list, r; TakeRecord(rest, r);) records.emplace_back(r);
+  EXPECT_EQ(records, (Lines{"a", "b", "", "c\rd\r", "e"}));
+  EXPECT_EQ(CountRecords(list), 5u);
+  EXPECT_EQ(CountRecords("a\r\n\r\n"), 2u);  // the last line end begins no record
+  EXPECT_EQ(CountRecords(""), 0u);
   EXPECT_EQ(CountLine(12), "12件ありました");
 }
 
@@ -164,7 +165,40 @@ TEST_F(ConverterTest, FailedWritesAreLoggedExplainedAndLeaveOldFilesWhole) {
   EXPECT_EQ(Live2ch("favorite.ftd"), "old");
 }
 
+TEST_F(ConverterTest, KatjushaFilesThatCannotBeReadAreFailuresButMissingOnesAreNot) {
+  // 2.idx is missing, like maillist.txt: no failure.
+  Katjusha("favorite.idx", "h\\b\\1.idx\r\nh\\b\\2.idx\r\n");
+  for (const char* folder : {"log/h/b/1.idx", "favboard.idx", "namelist.txt"}) {
+    std::filesystem::create_directories(katjusha_ + test::P(folder));  // where a file should be
+  }
+  EXPECT_EQ(Run("fav,brd,namemail"), RunOutcome::kCompletedWithFailures);
+  EXPECT_TRUE(Logged("h\\b\\1.idxは、なんか変です") && Logged("板ボタンファイルが変です"));
+  EXPECT_EQ(report_.failures, (Lines{katjusha_ + test::P("log/h/b/1.idx"),
+                                     katjusha_ + "favboard.idx", katjusha_ + "namelist.txt"}));
+}
+
 class RunTest : public test::FolderPair {};
+
+TEST_F(RunTest, ManyJobsLogAndWriteExactlyWhatOneJobDoes) {
+  std::string favourites;
+  for (int i = 0; i < 240; ++i) {
+    // Bad, missing, unwritable and unlisted indexes among good ones, in folders h0 and H0 alike.
+    const std::string host = std::string(1, i % 11 ? 'h' : 'H') + std::to_string(i % 6);
+    const std::string key = std::to_string(i);
+    Katjusha("log/" + host + "/b/" + key + ".idx", i % 5 ? KatjushaIndex(host, "b", key) : "bad");
+    favourites += host + "\\b\\" + key + (i % 9 ? ".idx\r\n" : ".gone\r\n");
+  }
+  Katjusha("favorite.idx", favourites);
+  fs_.fail_write = [](const std::string& path) { return path.find("7.idx") != std::string::npos; };
+  fs_.fail_list = [&](const std::string& f) { return f == katjusha_ + test::P("log/h3/"); };
+  EXPECT_EQ(Run("fav,allidx", 1), RunOutcome::kCompletedWithFailures);
+  const auto one_job = std::make_tuple(report_.lines, report_.failures, test::Snapshot(live2ch_));
+  std::filesystem::remove_all(live2ch_);
+  test::WriteBytes(live2ch_ + "live2ch.exe", "");
+  report_ = {};
+  EXPECT_EQ(Run("fav,allidx", 4), RunOutcome::kCompletedWithFailures);
+  EXPECT_EQ(std::make_tuple(report_.lines, report_.failures, test::Snapshot(live2ch_)), one_job);
+}
 
 TEST(RunRequestTest, FolderTextsEndInOneSeparator) {
   const RunRequest request = Normalised({"", "l" + kSeparator, {}});

@@ -91,12 +91,12 @@ KindSet Kinds(const std::string& names) {
   return kinds;
 }
 
-RunOutcome FolderPair::Run(const std::string& kinds) {
+RunOutcome FolderPair::Run(const std::string& kinds, int jobs) {
   const auto before = Snapshot(katjusha_);
   std::error_code error;
   const auto codec = Cp932Codec::Open(error);
   const RunOutcome outcome =
-      RunConversion({katjusha_, live2ch_, Kinds(kinds)}, report_, fs_, *codec);
+      RunConversion({katjusha_, live2ch_, Kinds(kinds), jobs}, report_, fs_, *codec);
   EXPECT_EQ(Snapshot(katjusha_), before) << "the Katjusha folder was changed";
   return outcome;
 }

@@ -79,9 +79,11 @@ class FaultyFileSystem final : public FileSystem {
     if (fail_list(path)) return std::make_error_code(std::errc::permission_denied);
     return real_->ListFolder(path, entries);
   }
-  std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) override {
-    if (fail_write(path)) return std::make_error_code(std::errc::no_space_on_device);
-    return real_->ReplaceWhole(path, bytes);
+  std::unique_ptr<FileWriter> StartReplacing(const std::string& path,
+                                             std::error_code& error) override {
+    if (!fail_write(path)) return real_->StartReplacing(path, error);
+    error = std::make_error_code(std::errc::no_space_on_device);
+    return nullptr;
   }
   bool IsSameFolder(const std::string& a, const std::string& b) override {
     return real_->IsSameFolder(a, b);
@@ -139,7 +141,7 @@ class FolderPair : public ::testing::Test {
   }
 
   /// Runs the conversion of `kinds` and checks that the Katjusha folder is left as it was.
-  RunOutcome Run(const std::string& kinds);
+  RunOutcome Run(const std::string& kinds, int jobs = kDefaultJobs);
   /// What the converters logged: the run's lines without its opening and closing ones.
   std::vector<std::string> ConverterLines() const;
   bool Logged(const std::string& line) const;

@@ -59,15 +59,16 @@ class FilesTest : public ::testing::Test {
 };
 
 TEST_F(FilesTest, ReadsTellMissingFromEmptyAndRefuseFoldersAndGiants) {
-  EXPECT_EQ(files_.ReadTextFile(dir_.Path("missing"), text_), std::errc::no_such_file_or_directory);
-  EXPECT_TRUE(files_.ReadTextFile(dir_.Path(), text_));
+  EXPECT_EQ(files_.ReadFileBytes(dir_.Path("missing"), text_),
+            std::errc::no_such_file_or_directory);
+  EXPECT_TRUE(files_.ReadFileBytes(dir_.Path(), text_));
   WriteBytes(dir_.Path("empty"), "");
-  EXPECT_FALSE(files_.ReadTextFile(dir_.Path("empty"), text_));
+  EXPECT_FALSE(files_.ReadFileBytes(dir_.Path("empty"), text_));
   WriteBytes(dir_.Path("board"), "\x94\xC2\r\n");
-  EXPECT_FALSE(files_.ReadTextFile(dir_.Path("board"), text_));
-  EXPECT_EQ(text_, "板\r\n");
+  EXPECT_FALSE(files_.ReadFileBytes(dir_.Path("board"), text_));
+  EXPECT_EQ(text_, "\x94\xC2\r\n");
   WriteBytes(dir_.Path("giant"), "");
-  fs::resize_file(dir_.Path("giant"), std::uintmax_t{1} << 31);  // sparse: exactly 2 GiB
+  fs::resize_file(dir_.Path("giant"), (std::uintmax_t{256} << 20) + 1);  // sparse, and not read
   EXPECT_EQ(files_.ReadFileBytes(dir_.Path("giant"), text_), std::errc::file_too_large);
   EXPECT_EQ(text_, "");
   EXPECT_TRUE(files_.FileExists(dir_.Path("empty")));
@@ -128,9 +129,9 @@ TEST_F(FilesTest, NamesAreFoundWithoutRegardToCaseButTheExactNameWins) {
   WriteBytes(dir_.Path("LOG/A/b/1.IDX"), "A");
   WriteBytes(dir_.Path("LOG/a/b/1.IDX"), "a");
   EXPECT_TRUE(files_.FileExists(dir_.Path("Katjusha.exe")));
-  EXPECT_FALSE(files_.ReadTextFile(dir_.Path("log/a/b/1.idx"), text_));
+  EXPECT_FALSE(files_.ReadFileBytes(dir_.Path("log/a/b/1.idx"), text_));
   EXPECT_EQ(text_, "a");
-  EXPECT_FALSE(files_.ReadTextFile(dir_.Path("log/A/B/1.idx"), text_));
+  EXPECT_FALSE(files_.ReadFileBytes(dir_.Path("log/A/B/1.idx"), text_));
   EXPECT_EQ(text_, "A");
   EXPECT_FALSE(files_.MakeFolderTree(dir_.Path("log/a/b/")));
   EXPECT_FALSE(files_.WriteFileBytes(dir_.Path("log/a/b/1.idx"), "new"));
@@ -149,7 +150,8 @@ class FindFilesTest : public FilesTest {
  protected:
   Names Find(const std::string& search, bool recurse, bool found = true) {
     Names paths;
-    EXPECT_EQ(FindFiles(fs_, cx_, search, recurse, paths), found);
+    const auto add = [&](const std::string& path) { paths.push_back(path); };
+    EXPECT_EQ(FindFiles(fs_, cx_, search, recurse, add), found);
     for (auto& path : paths) path = path.substr(dir_.Path().size());
     return paths;
   }

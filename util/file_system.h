@@ -1,6 +1,7 @@
 // The file system as the engine sees it: the one seam between the engine and the platform.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -9,22 +10,54 @@
 
 namespace mirelda {
 
+/// The largest file that is read: no real list or thread index comes near it, so a larger one is
+/// taken for a damaged file rather than held in memory.
+inline constexpr std::int64_t kMaxDataFileSize = std::int64_t{256} << 20;
+
 /// The immediate entries of one folder, in no particular order.
 struct FolderEntries {
   std::vector<std::string> files;    ///< files, hidden and system ones included
   std::vector<std::string> folders;  ///< subfolders, links and junctions to folders excluded
 };
 
+/// A file that is being written in pieces. Its content takes the place of the old file, whole,
+/// only when it is committed; dropped without a commit, it leaves the old file as it was and
+/// nothing behind.
+class FileWriter {
+ public:
+  virtual ~FileWriter() = default;
+
+  /// Adds bytes at the end of the new content; a failure is kept for Commit.
+  void Append(std::string_view bytes);
+
+  /// Puts the new content in place of the old file, once; the first failure since the writer was
+  /// started, and then nothing is put in place.
+  std::error_code Commit();
+
+ protected:
+  /// Writes bytes at the end of the file being made.
+  virtual std::error_code Write(std::string_view bytes) = 0;
+  /// Puts the file that was made in place of the old one.
+  virtual std::error_code Finish() = 0;
+
+ private:
+  void Flush();
+
+  std::string gathered_;  // small pieces, written together
+  std::error_code error_;
+};
+
 /// What the engine needs of a file system. Paths are UTF-8 texts with the platform separator.
 /// On POSIX every existing path component is found without regard to ASCII case when the exact
 /// name is missing, as Windows does natively. Failures are returned as values, never thrown.
+/// Every function may be called from several threads at once.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
   /// Reads the whole of an existing regular file, or of a link to one, into `bytes`, opened
   /// read-only, unshared and never created; anything else (a FIFO, a device) is never opened.
-  /// std::errc::file_too_large for a file of 2 GiB or more.
+  /// std::errc::file_too_large for a file larger than kMaxDataFileSize, which is not read.
   virtual std::error_code ReadWhole(const std::string& path, std::string& bytes) = 0;
 
   /// True when `path` names a regular file, or a link to one, that can be opened for reading.
@@ -39,12 +72,18 @@ class FileSystem {
   /// Lists a folder. std::errc::no_such_file_or_directory when it does not exist.
   virtual std::error_code ListFolder(const std::string& path, FolderEntries& entries) = 0;
 
-  /// Replaces the file's whole content in one step: a failure at any point leaves the old file
-  /// whole, and a replaced file's new content is on disk before it takes the old one's place. A
-  /// file that is read-only or not the user's to write is not replaced, and a new file is not
-  /// written over one that appeared meanwhile. The first write into a folder removes the
-  /// temporaries that writers no longer running left there. The folder must exist.
-  virtual std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) = 0;
+  /// Starts replacing the file's whole content: what the writer is given takes the old content's
+  /// place in one step when committed, and a failure at any point leaves the old file whole. A
+  /// replaced file's new content is on disk before it takes the old one's place. A file that is
+  /// read-only or not the user's to write is not replaced, and a new file is not written over one
+  /// that appeared meanwhile. The first write into a folder removes the temporaries that writers
+  /// no longer running left there. The folder must exist. Null, with the reason in `error`, when
+  /// the file cannot be replaced at all.
+  virtual std::unique_ptr<FileWriter> StartReplacing(const std::string& path,
+                                                     std::error_code& error) = 0;
+
+  /// Replaces the file's whole content with `bytes` in one step, as StartReplacing does.
+  std::error_code ReplaceWhole(const std::string& path, std::string_view bytes);
 
   /// From now on refuses, with std::errc::permission_denied, every write and folder creation that
   /// would land in `folder` or below it, however the path reaches there; replaces the folder

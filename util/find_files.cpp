@@ -2,6 +2,7 @@
 #include "util/find_files.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "util/path.h"
 
@@ -16,7 +17,7 @@ void SortForListing(std::vector<std::string>& names) {
 }  // namespace
 
 bool FindFiles(FileSystem& fs, SearchListener& listener, const std::string& search, bool recurse,
-               std::vector<std::string>& paths) {
+               const std::function<void(const std::string& path)>& found) {
   const auto last = search.rfind(kSep);
   if (last == std::string::npos) return false;
   std::string pattern = search.substr(last + 1);
@@ -39,7 +40,7 @@ bool FindFiles(FileSystem& fs, SearchListener& listener, const std::string& sear
     }
     SortForListing(entries.files);
     for (const std::string& name : entries.files) {
-      if (MatchesPattern(pattern, name)) paths.push_back(folder + name);
+      if (MatchesPattern(pattern, name)) found(folder + name);
     }
     if (!recurse) break;
     SortForListing(entries.folders);

@@ -1,9 +1,9 @@
 // Searching a folder, and if asked its whole subtree, for the files that match a pattern.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <system_error>
-#include <vector>
 
 #include "util/file_system.h"
 
@@ -19,13 +19,13 @@ class SearchListener {
   virtual void CannotList(const std::string& folder, std::error_code reason) = 0;
 };
 
-/// Appends to `paths` the full path of every file in the folder part of `search` (up to and
-/// including its last separator) whose name matches the pattern after it ("" means "*.*"), in
-/// listing order; with `recurse`, then those of each subfolder, depth first, never through links
-/// to folders. A folder that cannot be listed is reported and skipped. Returns false when `search`
-/// holds no separator, or with `recurse` when the top folder does not exist.
-/// ("/k/*.idx", false) => {"/k/a.idx", "/k/B.IDX"}.
+/// Hands to `found`, one at a time as the search goes, the full path of every file in the folder
+/// part of `search` (up to and including its last separator) whose name matches the pattern after
+/// it ("" means "*.*"), in listing order; with `recurse`, then those of each subfolder, depth
+/// first, never through links to folders. A folder that cannot be listed is reported and skipped.
+/// Returns false when `search` holds no separator, or with `recurse` when the top folder does not
+/// exist. ("/k/*.idx", false) => "/k/a.idx", then "/k/B.IDX".
 bool FindFiles(FileSystem& fs, SearchListener& listener, const std::string& search, bool recurse,
-               std::vector<std::string>& paths);
+               const std::function<void(const std::string& path)>& found);
 
 }  // namespace mirelda

@@ -5,13 +5,6 @@
 
 namespace mirelda {
 
-std::error_code TextFiles::ReadTextFile(const std::string& path, std::string& text) {
-  std::string bytes;
-  const std::error_code error = ReadFileBytes(path, bytes);
-  text = codec_.Decode(bytes);
-  return error;
-}
-
 bool TextFiles::FileExists(const std::string& path) {
   if (path.empty()) return false;
   if (path.back() == kSep) return fs_.CanOpenForReading(path.substr(0, path.size() - 1));
@@ -30,6 +23,7 @@ std::error_code TextFiles::EnsureFolder(const std::string& folder) {
 }
 
 std::error_code TextFiles::MakeFolderTree(const std::string& path) {
+  const std::lock_guard lock(folders_mutex_);
   if (path.empty() || known_folders_.count(path) != 0) return {};
   const bool network = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
   std::string prefix;

@@ -1,6 +1,7 @@
 // Whole-file text I/O in code page 932, file tests and folder creation, over a FileSystem.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -12,7 +13,8 @@
 namespace mirelda {
 
 /// The engine's access to data files: every file is read whole and written whole through here.
-/// One instance serves one run; it remembers the folders it has seen or made.
+/// One instance serves one run; it remembers the folders it has seen or made. Files may be read
+/// and written and folders made from several threads at once; the codec serves one thread.
 class TextFiles {
  public:
   TextFiles(FileSystem& fs, Cp932Codec& codec) : fs_(fs), codec_(codec) {}
@@ -22,9 +24,6 @@ class TextFiles {
     return fs_.ReadWhole(path, bytes);
   }
 
-  /// Reads a whole file decoded from CP932 into `text`, which is empty after a failure.
-  std::error_code ReadTextFile(const std::string& path, std::string& text);
-
   /// Replaces the file with exactly these bytes; a failure leaves the old file whole. The folder
   /// must exist.
   std::error_code WriteFileBytes(const std::string& path, std::string_view bytes) {
@@ -33,6 +32,9 @@ class TextFiles {
 
   /// A text encoded as the files hold it, in CP932.
   std::string Encode(std::string_view text) { return codec_.Encode(text); }
+
+  /// The text of bytes as the files hold them, in CP932.
+  std::string Decode(std::string_view bytes) { return codec_.Decode(bytes); }
 
   /// True when the file can be opened for reading. One final separator is ignored:
   /// "/k/Katjusha.exe/" tests "/k/Katjusha.exe". "" => false.
@@ -53,6 +55,7 @@ class TextFiles {
 
   FileSystem& fs_;
   Cp932Codec& codec_;
+  std::mutex folders_mutex_;  // one folder tree is made at a time, and the set below is shared
   std::unordered_set<std::string> known_folders_;
 };
 

@@ -8,7 +8,8 @@
 namespace mirelda::cli {
 
 /// Readies standard output and error for UTF-8 text, written byte for byte as on every
-/// platform, and returns the arguments after the program name as UTF-8 texts.
+/// platform, such that losing them (a pipe whose reader has gone) makes writes fail rather than
+/// ends the program, and returns the arguments after the program name as UTF-8 texts.
 std::vector<std::string> StartConsole(int argc, char** argv);
 
 /// Whether standard error is a terminal, where a line can be drawn over and erased.

@@ -1,5 +1,6 @@
 // The terminal on Windows: arguments from the wide command line, so that a folder outside the
-// ANSI code page arrives whole, and UTF-8 output that a console shows as Japanese.
+// ANSI code page arrives whole, and UTF-8 output that a console shows as Japanese. A closed pipe
+// is only an error there already.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>

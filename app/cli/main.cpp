@@ -1,4 +1,5 @@
 // mirelda-cli: the conversion run driven from a terminal.
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +12,20 @@
 
 namespace mirelda::cli {
 namespace {
+
+// The exit status of a run that went as far as `outcome` and lost its log for `log_error`.
+int ExitStatus(RunOutcome outcome, std::error_code log_error) {
+  switch (outcome) {
+    case RunOutcome::kChecksFailed:
+      return 1;
+    case RunOutcome::kCompleted:
+      return log_error ? 3 : 0;
+    case RunOutcome::kCompletedWithFailures:
+    case RunOutcome::kStopped:
+      return 3;
+  }
+  return 3;
+}
 
 std::string HelpText() {
   std::string notice = kStartupNotice;
@@ -44,16 +59,11 @@ int Main(const std::vector<std::string>& args) {
   }
   TerminalReport report(stdout, stderr, ErrorIsTerminal());
   const auto fs = MakeNativeFileSystem();
-  switch (RunConversion(options->request, report, *fs, *codec)) {
-    case RunOutcome::kChecksFailed:
-      return 1;
-    case RunOutcome::kCompleted:
-      return 0;
-    case RunOutcome::kCompletedWithFailures:
-    case RunOutcome::kStopped:
-      return 3;
+  const RunOutcome outcome = RunConversion(options->request, report, *fs, *codec);
+  if (report.log_error()) {
+    WriteLine(stderr, "mirelda-cli: standard output: " + report.log_error().message());
   }
-  return 3;
+  return ExitStatus(outcome, report.log_error());
 }
 
 }  // namespace

@@ -2,17 +2,37 @@
 #include "app/cli/options.h"
 
 #include <algorithm>
+#include <charconv>
 #include <iterator>
 #include <string_view>
 
 namespace mirelda::cli {
 namespace {
 
+// The most thread indexes that may be converted at once: past a few, more only crowd the disk.
+constexpr int kMaxJobs = 64;
+
 // The position of the kind called `name` in the table of kinds; the table's size when none is.
 size_t FindKind(std::string_view name) {
   size_t i = 0;
   while (i < std::size(kDataKinds) && kDataKinds[i].option != name) ++i;
   return i;
+}
+
+// The value of the option `name` at args[i], given as "NAME VALUE" (then i moves on to the value)
+// or as "NAME=VALUE"; `what` names what is missing when there is none.
+bool TakeValue(const std::vector<std::string>& args, size_t& i, const std::string& name,
+               const char* what, std::string& value, std::string& error) {
+  if (args[i] != name) {
+    value = args[i].substr(name.size() + 1);
+    return true;
+  }
+  if (i + 1 == args.size()) {
+    error = name + " needs " + what;
+    return false;
+  }
+  value = args[++i];
+  return true;
 }
 
 bool ParseKinds(std::string_view list, KindSet& kinds, std::string& error) {
@@ -37,6 +57,18 @@ bool ParseKinds(std::string_view list, KindSet& kinds, std::string& error) {
   return true;
 }
 
+bool ParseJobs(std::string_view text, int& jobs, std::string& error) {
+  int number = 0;
+  const char* end = text.data() + text.size();
+  const auto [parsed_to, status] = std::from_chars(text.data(), end, number);
+  if (status != std::errc() || parsed_to != end || number < 1 || number > kMaxJobs) {
+    error = "--jobs needs a number from 1 to " + std::to_string(kMaxJobs);
+    return false;
+  }
+  jobs = number;
+  return true;
+}
+
 }  // namespace
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -54,13 +86,17 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
     } else if (arg == "--version") {
       options.action = Options::Action::kVersion;
     } else if (arg == "--kinds" || arg.rfind("--kinds=", 0) == 0) {
-      const bool joined = arg != "--kinds";
-      if (!joined && i + 1 == args.size()) {
-        error = "--kinds needs a list";
+      std::string list;
+      if (!TakeValue(args, i, "--kinds", "a list", list, error) ||
+          !ParseKinds(list, options.request.kinds, error)) {
         return std::nullopt;
       }
-      const std::string list = joined ? arg.substr(8) : args[++i];
-      if (!ParseKinds(list, options.request.kinds, error)) return std::nullopt;
+    } else if (arg == "--jobs" || arg.rfind("--jobs=", 0) == 0) {
+      std::string jobs;
+      if (!TakeValue(args, i, "--jobs", "a number", jobs, error) ||
+          !ParseJobs(jobs, options.request.jobs, error)) {
+        return std::nullopt;
+      }
     } else {
       error = "unknown option '" + arg + "'";
       return std::nullopt;
@@ -78,7 +114,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
 
 std::string UsageText() {
   std::string text =
-      "usage: mirelda-cli [--kinds LIST] KATJUSHA_FOLDER LIVE2CH_FOLDER\n"
+      "usage: mirelda-cli [--kinds LIST] [--jobs N] KATJUSHA_FOLDER LIVE2CH_FOLDER\n"
       "       mirelda-cli --help | --version\n"
       "\n"
       "Converts the data of the 2ch browser Katjusha into the files of Live2ch.\n"
@@ -94,9 +130,14 @@ std::string UsageText() {
   }
   text += "                default: every kind but " + defaults +
           "; an empty LIST converts nothing\n"
+          "  --jobs N      how many thread indexes to convert at once, 1 to " +
+          std::to_string(kMaxJobs) + " (default " + std::to_string(kDefaultJobs) +
+          ");\n"
+          "                1 converts them one after another\n"
           "\n"
           "Exit status: 0 done, 1 a program was not found, 2 usage error,\n"
-          "3 done, but some file could not be written or some folder not read.\n";
+          "3 done, but some file could not be written or read, some folder not read,\n"
+          "or the log not written.\n";
   return text;
 }
 

@@ -1,6 +1,7 @@
 // The terminal as a run's report sink: the log, the messages and, on a terminal, a progress line.
 #include "app/cli/terminal_report.h"
 
+#include <cerrno>
 #include <cmath>
 #include <string_view>
 
@@ -11,9 +12,10 @@ namespace {
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 
-void Write(std::FILE* stream, std::string_view text) {
+std::error_code Write(std::FILE* stream, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stream);
-  std::fflush(stream);
+  if (std::fflush(stream) == 0 && !std::ferror(stream)) return {};
+  return {errno, std::generic_category()};
 }
 
 // "7:23", "61:05".
@@ -25,7 +27,14 @@ std::string MinutesAndSeconds(long long seconds) {
 
 }  // namespace
 
-void WriteLine(std::FILE* stream, const std::string& text) { Write(stream, text + "\n"); }
+std::error_code WriteLine(std::FILE* stream, const std::string& text) {
+  return Write(stream, text + "\n");
+}
+
+void TerminalReport::AddLine(const std::string& line) {
+  // A log that cannot be written stops nothing: the run goes on, and the exit status tells.
+  if (!log_error_) log_error_ = WriteAbove(out_, line);
+}
 
 void TerminalReport::ExplainFailure(const std::string& path, std::error_code reason) {
   WriteAbove(err_, "mirelda-cli: " + path + ": " + reason.message());
@@ -58,11 +67,12 @@ std::string TerminalReport::ProgressText(const IndexProgress& progress, Instant 
          MinutesAndSeconds(static_cast<long long>(left)) + " left";
 }
 
-void TerminalReport::WriteAbove(std::FILE* stream, const std::string& line) {
+std::error_code TerminalReport::WriteAbove(std::FILE* stream, const std::string& line) {
   const std::string progress = shown_;
   Erase();
-  WriteLine(stream, line);
+  const std::error_code error = WriteLine(stream, line);
   if (!progress.empty()) Draw(progress);
+  return error;
 }
 
 void TerminalReport::Draw(const std::string& text) {

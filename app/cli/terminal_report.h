@@ -11,8 +11,9 @@
 
 namespace mirelda::cli {
 
-/// Writes one line and flushes it, so that it shows as it happens, also through a pipe.
-void WriteLine(std::FILE* stream, const std::string& text);
+/// Writes one line and flushes it, so that it shows as it happens, also through a pipe; the
+/// reason when it could not be written.
+std::error_code WriteLine(std::FILE* stream, const std::string& text);
 
 /// A moment, as the progress line measures time.
 using Instant = std::chrono::steady_clock::time_point;
@@ -31,13 +32,16 @@ class TerminalReport final : public RunReport {
                  Clock now = std::chrono::steady_clock::now)
       : out_(out), err_(err), err_is_terminal_(err_is_terminal), now_(std::move(now)) {}
 
-  void AddLine(const std::string& line) override { WriteAbove(out_, line); }
+  void AddLine(const std::string& line) override;
   void ShowMessage(const std::string& text) override { WriteAbove(err_, text); }
   void ExplainFailure(const std::string& path, std::error_code reason) override;
   void ShowProgress(const IndexProgress& progress) override;
 
+  /// Why the log could not be written; nothing when it was written whole.
+  std::error_code log_error() const { return log_error_; }
+
  private:
-  void WriteAbove(std::FILE* stream, const std::string& line);
+  std::error_code WriteAbove(std::FILE* stream, const std::string& line);
   std::string ProgressText(const IndexProgress& progress, Instant now) const;
   void Draw(const std::string& text);
   void Erase();
@@ -49,6 +53,7 @@ class TerminalReport final : public RunReport {
   Instant started_;                  // when the conversion last had nothing done
   std::optional<Instant> drawn_at_;  // when the line was last drawn
   std::string shown_;                // the line as the terminal shows it, or ""
+  std::error_code log_error_;        // why the log could not be written
 };
 
 }  // namespace mirelda::cli

@@ -27,30 +27,29 @@ struct Cp932Codec::Impl {
 
 namespace {
 
-// Runs iconv over the whole input; `on_stuck` is called at each position that iconv rejects,
-// appends what stands for the input there and returns how many input bytes that consumed.
+// Runs iconv over the whole input through a small buffer, so that only what it gives is ever
+// held, in a text reserved for `expected` bytes; `on_stuck` is called at each position that iconv
+// rejects, appends what stands for the input there and returns how many input bytes that
+// consumed.
 template <typename OnStuck>
-std::string Convert(iconv_t cd, std::string_view in, size_t max_out, OnStuck on_stuck) {
-  std::string out(max_out, '\0');
-  size_t used = 0;
+std::string Convert(iconv_t cd, std::string_view in, size_t expected, OnStuck on_stuck) {
+  std::string out;
+  out.reserve(expected);
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   auto* src = const_cast<char*>(in.data());
   size_t src_left = in.size();
+  char buffer[4096];
   while (src_left > 0) {
-    char* dst = out.data() + used;
-    size_t dst_left = out.size() - used;
-    const size_t r = iconv(cd, &src, &src_left, &dst, &dst_left);
-    used = out.size() - dst_left;
-    // The output is sized for the worst case, so iconv stops only where the input is stuck.
-    if (r != static_cast<size_t>(-1)) break;
-    out.resize(used);
+    char* dst = buffer;
+    size_t dst_left = sizeof buffer;
+    const bool stuck =
+        iconv(cd, &src, &src_left, &dst, &dst_left) == static_cast<size_t>(-1) && errno != E2BIG;
+    out.append(buffer, static_cast<size_t>(dst - buffer));
+    if (!stuck) continue;
     const size_t consumed = on_stuck(std::string_view(src, src_left), out);
     src += consumed;
     src_left -= consumed;
-    used = out.size();
-    out.resize(used + src_left * 3 + 16);
   }
-  out.resize(used);
   return out;
 }
 
@@ -72,8 +71,8 @@ Cp932Codec::Cp932Codec(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Cp932Codec::~Cp932Codec() = default;
 
 std::string Cp932Codec::Decode(std::string_view bytes) {
-  // Every CP932 byte gives at most three UTF-8 bytes.
-  return Convert(impl_->decoder, bytes, bytes.size() * 3,
+  // Double-byte characters grow by half; ASCII stays as it is.
+  return Convert(impl_->decoder, bytes, bytes.size() + bytes.size() / 2,
                  [](std::string_view rest, std::string& out) {
                    const auto byte = static_cast<unsigned char>(rest[0]);
                    AppendUtf8(out, byte < 0x80 ? byte : kRawByteBase + (byte - 0x80));

@@ -10,9 +10,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -22,8 +24,6 @@
 
 namespace mirelda {
 namespace {
-
-constexpr std::int64_t kMaxReadableSize = std::int64_t{1} << 31;
 
 std::error_code LastError() { return {errno, std::generic_category()}; }
 
@@ -97,6 +97,43 @@ void RemoveStaleTemporaries(int fd) {
   closedir(dir);
 }
 
+std::error_code WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t put = write(fd, bytes.data(), bytes.size());
+    if (put < 0) return LastError();
+    bytes.remove_prefix(static_cast<size_t>(put));
+  }
+  return {};
+}
+
+class PosixFileSystem;
+
+// A file being written: a new one without a name, linked under its own once committed, or a
+// temporary named for this process beside the file it replaces, renamed over it.
+class PosixWriter final : public FileWriter {
+ public:
+  // `temp` is empty for a file without a name; `old` is the file replaced, if there is one.
+  PosixWriter(PosixFileSystem& fs, int fd, std::string target, std::string temp,
+              std::optional<struct stat> old)
+      : fs_(fs), fd_(fd), target_(std::move(target)), temp_(std::move(temp)), old_(old) {}
+  PosixWriter(const PosixWriter&) = delete;
+  PosixWriter& operator=(const PosixWriter&) = delete;
+  ~PosixWriter() override {
+    if (fd_ >= 0) close(fd_);
+    if (!temp_.empty()) unlink(temp_.c_str());
+  }
+
+ private:
+  std::error_code Write(std::string_view bytes) override { return WriteAll(fd_, bytes); }
+  std::error_code Finish() override;
+
+  PosixFileSystem& fs_;
+  int fd_;
+  const std::string target_;
+  std::string temp_;  // still to be removed while not empty
+  const std::optional<struct stat> old_;
+};
+
 class PosixFileSystem final : public FileSystem {
  public:
   PosixFileSystem() {
@@ -114,7 +151,7 @@ class PosixFileSystem final : public FileSystem {
     struct stat st;
     const int fd = OpenRegularFile(path, st);
     if (fd < 0) return LastError();
-    const std::error_code status = st.st_size >= kMaxReadableSize
+    const std::error_code status = st.st_size > kMaxDataFileSize
                                        ? std::make_error_code(std::errc::file_too_large)
                                        : ReadAll(fd, static_cast<size_t>(st.st_size), bytes);
     close(fd);
@@ -142,6 +179,7 @@ class PosixFileSystem final : public FileSystem {
     const std::string target = Join(folder, name);
     if (mkdir(target.c_str(), 0777) != 0) return LastError();
     Remember(target);
+    const std::lock_guard lock(mutex_);
     // A new folder is known to be empty, and to lie where its parent lies.
     listings_[FolderKey(target)];
     written_folders_.emplace(FolderKey(target), false);
@@ -186,31 +224,46 @@ class PosixFileSystem final : public FileSystem {
     return status;
   }
 
-  std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) override {
-    if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
-    const std::string target = Resolve(path);
+  std::unique_ptr<FileWriter> StartReplacing(const std::string& path,
+                                             std::error_code& error) override {
+    error.clear();
+    if (HasNul(path)) {
+      error = std::make_error_code(std::errc::invalid_argument);
+      return nullptr;
+    }
+    bool missing = false;
+    const std::string target = Resolve(path, &missing);
     const std::string folder = SplitParent(target).first;
-    if (const std::error_code error = PrepareFolder(folder)) return error;
+    if ((error = PrepareFolder(folder))) return nullptr;
     struct stat st;
-    if (stat(target.c_str(), &st) != 0) return WriteNew(folder, target, bytes);
-    if (S_ISDIR(st.st_mode)) return std::make_error_code(std::errc::is_a_directory);
-    // Root may write anything; a file without any write bit is still left alone.
-    if ((st.st_mode & 0222) == 0) return std::make_error_code(std::errc::permission_denied);
-    // A folder that one may write into does not make its files one's own to write.
-    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return LastError();
-    return WriteThroughTemporary(folder, target, bytes, &st);
+    if (missing || stat(target.c_str(), &st) != 0) return StartNew(folder, target, error);
+    if (S_ISDIR(st.st_mode)) {
+      error = std::make_error_code(std::errc::is_a_directory);
+    } else if ((st.st_mode & 0222) == 0) {
+      // Root may write anything; a file without any write bit is still left alone.
+      error = std::make_error_code(std::errc::permission_denied);
+    } else if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+      // A folder that one may write into does not make its files one's own to write.
+      error = LastError();
+    } else {
+      return StartTemporary(folder, target, st, error);
+    }
+    return nullptr;
   }
 
   void ProtectFolder(const std::string& folder) override {
     struct stat st;
     // A folder that is gone has nothing left in it to protect.
+    const bool exists = !HasNul(folder) && stat(Resolve(folder).c_str(), &st) == 0;
+    const std::lock_guard lock(mutex_);
     protected_.reset();
-    if (!HasNul(folder) && stat(Resolve(folder).c_str(), &st) == 0) protected_ = IdOf(st);
+    if (exists) protected_ = IdOf(st);
     written_folders_.clear();
     folder_ids_.clear();
   }
 
   std::error_code SyncWritten() override {
+    const std::lock_guard lock(mutex_);
     std::error_code status;
     for (const auto& [device, fd] : synced_) {
       if (syncfs(fd) != 0 && !status) status = LastError();
@@ -224,6 +277,14 @@ class PosixFileSystem final : public FileSystem {
     return stat(Resolve(a).c_str(), &sa) == 0 && stat(Resolve(b).c_str(), &sb) == 0 &&
            S_ISDIR(sa.st_mode) && S_ISDIR(sb.st_mode) && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
+  }
+
+  // Adds a file or folder that this file system made to the listing it keeps of its folder.
+  void Remember(const std::string& created) {
+    auto [parent, name] = SplitParent(created);
+    const std::lock_guard lock(mutex_);
+    const auto it = listings_.find(FolderKey(parent));
+    if (it != listings_.end()) AddName(it->second, name);
   }
 
  private:
@@ -249,21 +310,13 @@ class PosixFileSystem final : public FileSystem {
     return {};
   }
 
-  static std::error_code WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-      const ssize_t put = write(fd, bytes.data(), bytes.size());
-      if (put < 0) return LastError();
-      bytes.remove_prefix(static_cast<size_t>(put));
-    }
-    return {};
-  }
-
   // Opens a regular file, or what a link leads to if that is one, for reading. The type is looked
   // at before the open, so that a FIFO or a device is never opened, and after it, so that a file
   // put in its place meanwhile is not read either. Sets errno on failure.
   int OpenRegularFile(const std::string& path, struct stat& st) {
     if (HasNul(path)) {
-      errno = EINVAL;
+      // No file can have such a name.
+      errno = ENOENT;
       return -1;
     }
     std::string found = path;
@@ -287,63 +340,51 @@ class PosixFileSystem final : public FileSystem {
     return fd;
   }
 
-  // A new file is made without a name and linked under its own once complete, so that it is
-  // never seen half written; the link fails rather than replace a file that appeared meanwhile.
-  std::error_code WriteNew(const std::string& folder, const std::string& target,
-                           std::string_view bytes) {
+  // A new file is made without a name, so that it is never seen half written.
+  std::unique_ptr<FileWriter> StartNew(const std::string& folder, const std::string& target,
+                                       std::error_code& error) {
     const int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666 & ~umask_);
     // Some file systems (and old kernels) cannot make a file without a name.
     if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
-      return WriteThroughTemporary(folder, target, bytes, nullptr);
+      return StartTemporary(folder, target, std::nullopt, error);
     }
-    if (fd < 0) return LastError();
-    std::error_code status = WriteAll(fd, bytes);
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    if (!status &&
-        linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-      status = LastError();
+    if (fd < 0) {
+      error = LastError();
+      return nullptr;
     }
-    if (close(fd) != 0 && !status) status = LastError();
-    if (!status) Remember(target);
-    return status;
+    return std::make_unique<PosixWriter>(*this, fd, target, "", std::nullopt);
   }
 
-  // Writes a temporary named for this process beside the target and renames it over the target.
-  // `old` is the file replaced, or null when there is none.
-  std::error_code WriteThroughTemporary(const std::string& folder, const std::string& target,
-                                        std::string_view bytes, const struct stat* old) {
-    const mode_t mode = old != nullptr ? old->st_mode & 07777 : 0666 & ~umask_;
+  // Starts a temporary named for this process beside the target, with the mode of the file it
+  // replaces (`old`) or that of a new file.
+  std::unique_ptr<FileWriter> StartTemporary(const std::string& folder, const std::string& target,
+                                             std::optional<struct stat> old,
+                                             std::error_code& error) {
+    const mode_t mode = old ? old->st_mode & 07777 : 0666 & ~umask_;
     std::string temp;
     int fd;
     do {
       temp = Join(folder, TemporaryName(static_cast<std::uint32_t>(getpid()), ++serial_));
       fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
     } while (fd < 0 && errno == EEXIST);
-    if (fd < 0) return LastError();
-    std::error_code status = WriteAll(fd, bytes);
+    if (fd < 0) {
+      error = LastError();
+      return nullptr;
+    }
+    auto writer = std::make_unique<PosixWriter>(*this, fd, target, temp, old);
     // The umask has cut the create mode; only a mode that it cut needs setting again.
-    if (!status && (mode & umask_) != 0 && fchmod(fd, mode) != 0) status = LastError();
-    if (!status && old != nullptr) {
-      // Keep the owner too where the system lets us (root converting a user's folder); anyone
-      // else cannot give a file away and has no need to.
-      [[maybe_unused]] const int kept_owner = fchown(fd, old->st_uid, old->st_gid);
-      // On disk before it takes the old content's place, or a power cut could leave neither.
-      if (fsync(fd) != 0) status = LastError();
+    if ((mode & umask_) != 0 && fchmod(fd, mode) != 0) {
+      error = LastError();
+      return nullptr;
     }
-    if (close(fd) != 0 && !status) status = LastError();
-    if (!status && rename(temp.c_str(), target.c_str()) != 0) status = LastError();
-    if (status) {
-      unlink(temp.c_str());
-    } else if (old == nullptr) {
-      Remember(target);
-    }
-    return status;
+    return writer;
   }
 
   // Refuses a folder that lies in the protected one. The first write into a folder also notes
   // its file system for SyncWritten and removes its stale temporaries.
   std::error_code PrepareFolder(const std::string& folder) {
     const std::string key = FolderKey(folder);
+    const std::lock_guard lock(mutex_);
     auto known = written_folders_.find(key);
     if (known == written_folders_.end()) {
       bool in_protected = false;
@@ -403,37 +444,47 @@ class PosixFileSystem final : public FileSystem {
   }
 
   // The path with each missing component replaced by an existing one that differs only in
-  // ASCII case, as far as such components exist; the rest is kept as written.
-  std::string Resolve(const std::string& path) {
+  // ASCII case, as far as such components exist; the rest is kept as written. `missing`, if
+  // given, is set when the path is known not to exist.
+  std::string Resolve(const std::string& path, bool* missing = nullptr) {
     if (path.empty() || Exists(path)) return path;
-    std::vector<std::string> missing;
+    // Up to the nearest folder that exists; one whose listing is kept needs no look.
+    std::vector<std::string> names;
     std::string base = path;
     do {
       auto [parent, name] = SplitParent(base);
-      missing.push_back(std::move(name));
+      names.push_back(std::move(name));
       if (parent == base) break;
       base = std::move(parent);
-    } while (!Exists(base));
-    if (missing.back().empty()) return path;
+    } while (!IsListed(base) && !Exists(base));
+    if (names.back().empty()) return path;
     std::string resolved = base;
     bool found = true;
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-      // The exact name wins at every level: LOG/A and LOG/a are two folders, not one.
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+      // The exact name wins at every level: LOG/A and LOG/a are two folders, not one. The first
+      // name below the folder found has been looked for already.
       std::string next = Join(resolved, *it);
-      if (found && !Exists(next)) {
-        const std::string* match = FindName(resolved, *it);
-        found = match != nullptr;
+      if (found && (it == names.rbegin() || !Exists(next))) {
+        const std::optional<std::string> match = FindName(resolved, *it);
+        found = match.has_value();
         if (found) next = Join(resolved, *match);
       }
       resolved = std::move(next);
     }
+    if (missing != nullptr) *missing = !found;
     if (path.back() == '/') resolved.push_back('/');
     return resolved;
   }
 
-  // The existing name in `folder` that equals `name` but for ASCII case, or null. Each folder is
-  // listed once; what this file system creates afterwards is added to the listing it keeps.
-  const std::string* FindName(const std::string& folder, const std::string& name) {
+  bool IsListed(const std::string& folder) {
+    const std::lock_guard lock(mutex_);
+    return listings_.count(FolderKey(folder)) != 0;
+  }
+
+  // The existing name in `folder` that equals `name` but for ASCII case, if there is one. Each
+  // folder is listed once; what this file system creates afterwards is added to the listing.
+  std::optional<std::string> FindName(const std::string& folder, const std::string& name) {
+    const std::lock_guard lock(mutex_);
     auto [it, inserted] = listings_.try_emplace(FolderKey(folder));
     if (inserted) {
       if (DIR* dir = opendir(folder.c_str())) {
@@ -442,7 +493,8 @@ class PosixFileSystem final : public FileSystem {
       }
     }
     const auto found = it->second.find(name);
-    return found != it->second.end() ? &*found : nullptr;
+    if (found == it->second.end()) return std::nullopt;
+    return *found;
   }
 
   // Of names that differ only in case, the one first in listing order is the one found.
@@ -454,20 +506,41 @@ class PosixFileSystem final : public FileSystem {
     }
   }
 
-  void Remember(const std::string& created) {
-    auto [parent, name] = SplitParent(created);
-    const auto it = listings_.find(FolderKey(parent));
-    if (it != listings_.end()) AddName(it->second, name);
-  }
-
   mode_t umask_;
-  unsigned serial_ = 0;
+  std::atomic<unsigned> serial_ = 0;
+  std::mutex mutex_;  // guards everything below, which every thread shares
   std::unordered_map<std::string, Names> listings_;
   std::optional<FileId> protected_;                        // no write may land in it
   std::unordered_map<std::string, bool> written_folders_;  // folder written into => in protected_
   std::map<FileId, bool> folder_ids_;                      // real folder met => in protected_
   std::map<dev_t, int> synced_;                            // file system written to => a folder
 };
+
+std::error_code PosixWriter::Finish() {
+  std::error_code status;
+  if (temp_.empty()) {
+    // The file gets its name only now, whole; the link fails rather than replace a file that
+    // appeared meanwhile.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      status = LastError();
+    }
+  } else if (old_) {
+    // Keep the owner too where the system lets us (root converting a user's folder); anyone
+    // else cannot give a file away and has no need to.
+    [[maybe_unused]] const int kept_owner = fchown(fd_, old_->st_uid, old_->st_gid);
+    // On disk before it takes the old content's place, or a power cut could leave neither.
+    if (fsync(fd_) != 0) status = LastError();
+  }
+  if (close(fd_) != 0 && !status) status = LastError();
+  fd_ = -1;
+  if (!status && !temp_.empty()) {
+    if (rename(temp_.c_str(), target_.c_str()) != 0) status = LastError();
+    if (!status) temp_.clear();
+  }
+  if (!status && !old_) fs_.Remember(target_);
+  return status;
+}
 
 }  // namespace
 

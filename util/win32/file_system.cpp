@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <mutex>
 #include <unordered_map>
 
 #include "util/path.h"
@@ -12,8 +14,6 @@
 
 namespace mirelda {
 namespace {
-
-constexpr std::int64_t kMaxReadableSize = std::int64_t{1} << 31;
 
 // Win32 errors as the portable conditions the engine compares against.
 std::error_code ToErrorCode(DWORD error) {
@@ -159,17 +159,62 @@ std::wstring ExistingName(const std::string& path, const std::wstring& wide) {
   return WidenPath(FolderOf(path) + Narrow(found.cFileName));
 }
 
+// A temporary named for this process beside the file it replaces (or that it makes), flushed to
+// the disk and moved over the target when committed.
+class Win32Writer final : public FileWriter {
+ public:
+  // `old_attributes` are those of the file replaced, INVALID_FILE_ATTRIBUTES for a new file.
+  Win32Writer(HANDLE file, std::wstring temp, std::wstring target, DWORD old_attributes)
+      : file_(file),
+        temp_(std::move(temp)),
+        target_(std::move(target)),
+        old_attributes_(old_attributes) {}
+  Win32Writer(const Win32Writer&) = delete;
+  Win32Writer& operator=(const Win32Writer&) = delete;
+  ~Win32Writer() override {
+    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    if (!temp_.empty()) DeleteFileW(temp_.c_str());
+  }
+
+ private:
+  std::error_code Write(std::string_view bytes) override { return WriteAll(file_, bytes); }
+
+  std::error_code Finish() override {
+    const bool flushed = FlushFileBuffers(file_);
+    const std::error_code status = flushed ? std::error_code{} : LastError();
+    CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+    if (status) return status;
+    const bool existed = old_attributes_ != INVALID_FILE_ATTRIBUTES;
+    // A replaced file keeps its hidden, system and archive marks.
+    if (existed) SetFileAttributesW(temp_.c_str(), old_attributes_);
+    // Through to the disk before the call returns; a new file is not written over one that
+    // appeared meanwhile.
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (existed ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (!MoveFileExW(temp_.c_str(), target_.c_str(), flags)) return LastError();
+    temp_.clear();
+    return {};
+  }
+
+  HANDLE file_;
+  std::wstring temp_;  // still to be removed while not empty
+  const std::wstring target_;
+  const DWORD old_attributes_;
+};
+
 class Win32FileSystem final : public FileSystem {
  public:
   std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
     bytes.clear();
     const Handle file(OpenUnshared(path));
+    // No file can have a name that holds a NUL.
     if (!file.valid())
-      return HasNul(path) ? std::make_error_code(std::errc::invalid_argument) : LastError();
+      return HasNul(path) ? std::make_error_code(std::errc::no_such_file_or_directory)
+                          : LastError();
     LARGE_INTEGER size;
     if (!IsDiskFile(file.get())) return std::make_error_code(std::errc::invalid_argument);
     if (!GetFileSizeEx(file.get(), &size)) return LastError();
-    if (size.QuadPart >= kMaxReadableSize) return std::make_error_code(std::errc::file_too_large);
+    if (size.QuadPart > kMaxDataFileSize) return std::make_error_code(std::errc::file_too_large);
     bytes.resize(static_cast<size_t>(size.QuadPart));
     size_t done = 0;
     while (done < bytes.size()) {
@@ -197,6 +242,7 @@ class Win32FileSystem final : public FileSystem {
     if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
     if (const std::error_code error = PrepareFolder(FolderOf(path))) return error;
     if (!CreateDirectoryW(WidenPath(path).c_str(), nullptr)) return LastError();
+    const std::lock_guard lock(mutex_);
     // A new folder is empty and lies where its parent lies.
     written_folders_.emplace(IsSeparator(path.back()) ? path : path + kSep, false);
     return {};
@@ -231,38 +277,42 @@ class Win32FileSystem final : public FileSystem {
     return error == ERROR_NO_MORE_FILES ? std::error_code{} : ToErrorCode(error);
   }
 
-  std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) override {
-    if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
+  std::unique_ptr<FileWriter> StartReplacing(const std::string& path,
+                                             std::error_code& error) override {
+    error.clear();
+    if (HasNul(path)) {
+      error = std::make_error_code(std::errc::invalid_argument);
+      return nullptr;
+    }
     const std::string folder = FolderOf(path);
-    if (const std::error_code error = PrepareFolder(folder)) return error;
+    if ((error = PrepareFolder(folder))) return nullptr;
     const std::wstring target = WidenPath(path);
     const DWORD old_attributes = GetFileAttributesW(target.c_str());
     const bool existed = old_attributes != INVALID_FILE_ATTRIBUTES;
     if (existed && (old_attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      return std::make_error_code(std::errc::is_a_directory);
+      error = std::make_error_code(std::errc::is_a_directory);
+      return nullptr;
     }
     if (existed && (old_attributes & FILE_ATTRIBUTE_READONLY)) {
-      return std::make_error_code(std::errc::permission_denied);
+      error = std::make_error_code(std::errc::permission_denied);
+      return nullptr;
     }
     std::wstring temp;
-    std::error_code status = WriteTemporary(folder, bytes, temp);
-    if (status) return status;
-    // A replaced file keeps its hidden, system and archive marks.
-    if (existed) SetFileAttributesW(temp.c_str(), old_attributes);
-    // Through to the disk before the call returns; a new file is not written over one that
-    // appeared meanwhile.
-    const DWORD flags = MOVEFILE_WRITE_THROUGH | (existed ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (!MoveFileExW(temp.c_str(), existed ? ExistingName(path, target).c_str() : target.c_str(),
-                     flags)) {
-      status = LastError();
-      DeleteFileW(temp.c_str());
+    const HANDLE file = CreateTemporary(folder, temp);
+    if (file == INVALID_HANDLE_VALUE) {
+      error = LastError();
+      return nullptr;
     }
-    return status;
+    return std::make_unique<Win32Writer>(
+        file, std::move(temp), existed ? ExistingName(path, target) : target, old_attributes);
   }
 
   void ProtectFolder(const std::string& folder) override {
+    std::wstring real;
     // A folder that is gone has nothing left in it to protect.
-    if (FinalPath(folder, protected_)) protected_.clear();
+    if (FinalPath(folder, real)) real.clear();
+    const std::lock_guard lock(mutex_);
+    protected_ = std::move(real);
     written_folders_.clear();
   }
 
@@ -283,30 +333,21 @@ class Win32FileSystem final : public FileSystem {
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   }
 
-  // Writes the bytes to a new temporary named for this process in `folder` and flushes them to
-  // the disk; `temp` receives its path.
-  std::error_code WriteTemporary(const std::string& folder, std::string_view bytes,
-                                 std::wstring& temp) {
+  // Creates a new temporary named for this process in `folder`; `temp` receives its path.
+  HANDLE CreateTemporary(const std::string& folder, std::wstring& temp) {
     HANDLE created;
     do {
       temp = WidenPath(folder + TemporaryName(GetCurrentProcessId(), ++serial_));
       created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
     } while (created == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS);
-    std::error_code status;
-    {
-      const Handle file(created);
-      if (!file.valid()) return LastError();
-      status = WriteAll(file.get(), bytes);
-      if (!status && !FlushFileBuffers(file.get())) status = LastError();
-    }
-    if (status) DeleteFileW(temp.c_str());
-    return status;
+    return created;
   }
 
   // Refuses a folder (ending in a separator) that lies in the protected one. The first write
   // into a folder also removes its stale temporaries.
   std::error_code PrepareFolder(const std::string& folder) {
+    const std::lock_guard lock(mutex_);
     auto known = written_folders_.find(folder);
     if (known == written_folders_.end()) {
       std::wstring real;
@@ -320,7 +361,8 @@ class Win32FileSystem final : public FileSystem {
     return known->second ? std::make_error_code(std::errc::permission_denied) : std::error_code{};
   }
 
-  unsigned serial_ = 0;
+  std::atomic<unsigned> serial_ = 0;
+  std::mutex mutex_;        // guards what follows, which every thread shares
   std::wstring protected_;  // the real location no write may land in; empty for none
   std::unordered_map<std::string, bool> written_folders_;  // folder written into => in protected_
 };
