@@ -66,9 +66,11 @@ TEST_F(CliTest, UsageErrorsSayWhatIsWrongAndDoNothing) {
 }
 
 TEST_F(CliTest, HelpShowsKindsAndNoticeVersionTheVersionAndAMissingProgramExitsOne) {
-  EXPECT_EQ(Cli({"--help"}), 0);
-  EXPECT_NE(Out().find("allidx    every thread index of the log tree\n"), std::string::npos);
-  EXPECT_NE(Out().find("かちゅ～しゃのファイルは読み込むだけですので"), std::string::npos);
+  for (const char* help : {"--help", "-h"}) {
+    EXPECT_EQ(Cli({help}), 0);
+    EXPECT_NE(Out().find("allidx    every thread index of the log tree\n"), std::string::npos);
+    EXPECT_NE(Out().find("かちゅ～しゃのファイルは読み込むだけですので"), std::string::npos);
+  }
   EXPECT_EQ(Cli({"--version"}), 0);
   EXPECT_EQ(Out(), "mirelda-cli 1.00\n");
   EXPECT_EQ(Cli({"L", "L"}), 1);
