@@ -71,20 +71,20 @@ void ConvertThreadEntries(Context& cx, ListRecords& entries, OutputFile& list) {
   live_log.push_back(kSep);
   IndexConversions conversions(cx);
   IndexCounter counter(cx, entries.count());
+  // Each entry's line and count, in its turn, whether its index was converted or not.
+  const auto finish = [&](const std::string& entry, bool converted) {
+    WriteEntryLine(cx, list, entry, converted);
+    counter.CountOne();
+  };
   for (std::string entry; entries.Next(entry);) {
     if (!IsUsableFavouritePath(entry)) {
-      conversions.Then([&, entry = std::move(entry)] {
-        WriteEntryLine(cx, list, entry, false);
-        counter.CountOne();
-      });
+      conversions.Then([&, entry = std::move(entry)] { finish(entry, false); });
       continue;
     }
     std::string from = JoinStoredPath(katju_log, entry);
     std::string to = JoinStoredPath(live_log, entry);
-    conversions.Add(std::move(from), std::move(to), [&, entry = std::move(entry)](bool converted) {
-      WriteEntryLine(cx, list, entry, converted);
-      counter.CountOne();
-    });
+    conversions.Add(std::move(from), std::move(to),
+                    [&, entry = std::move(entry)](bool converted) { finish(entry, converted); });
   }
   conversions.Finish();
 }
