@@ -7,6 +7,10 @@
 namespace mirelda {
 namespace {
 
+// How many conversions per worker may wait to be reported: enough to keep every worker busy
+// while the caller reports, few enough to hold little.
+constexpr std::size_t kQueuedPerWorker = 16;
+
 // One key for two targets that may name the same file, however their case or separators differ.
 std::string TargetKey(std::string_view path) {
   std::string key;
@@ -31,6 +35,9 @@ void Attempt(std::exception_ptr& escaped, Step step) {
 }
 
 }  // namespace
+
+IndexConversions::IndexConversions(Context& cx)
+    : cx_(cx), window_(kQueuedPerWorker * static_cast<std::size_t>(cx.jobs())) {}
 
 IndexConversions::~IndexConversions() {
   {
@@ -79,8 +86,9 @@ void IndexConversions::Finish() {
 }
 
 void IndexConversions::StartWorkers() {
-  while (workers_.size() < static_cast<size_t>(cx_.jobs()))
+  while (workers_.size() < static_cast<std::size_t>(cx_.jobs())) {
     workers_.emplace_back([this] { Work(); });
+  }
 }
 
 void IndexConversions::Work() {

@@ -26,7 +26,7 @@ class IndexConversions {
   /// Told on the calling thread, in its turn, whether an index was converted.
   using Done = std::function<void(bool converted)>;
 
-  explicit IndexConversions(Context& cx) : cx_(cx), window_(16 * static_cast<size_t>(cx.jobs())) {}
+  explicit IndexConversions(Context& cx);
   /// Stops the workers; what was added and not yet reported is dropped.
   ~IndexConversions();
   IndexConversions(const IndexConversions&) = delete;

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -24,6 +25,10 @@
 
 namespace mirelda {
 namespace {
+
+// How many folders' listings are kept: a run writes folder after folder, so the last few are the
+// ones it needs, and a tree of any size takes no more memory than they do.
+constexpr size_t kKeptListings = 64;
 
 std::error_code LastError() { return {errno, std::generic_category()}; }
 
@@ -181,7 +186,7 @@ class PosixFileSystem final : public FileSystem {
     Remember(target);
     const std::lock_guard lock(mutex_);
     // A new folder is known to be empty, and to lie where its parent lies.
-    listings_[FolderKey(target)];
+    KeepListing(FolderKey(target));
     written_folders_.emplace(FolderKey(target), false);
     return {};
   }
@@ -481,11 +486,12 @@ class PosixFileSystem final : public FileSystem {
     return listings_.count(FolderKey(folder)) != 0;
   }
 
-  // The existing name in `folder` that equals `name` but for ASCII case, if there is one. Each
-  // folder is listed once; what this file system creates afterwards is added to the listing.
+  // The existing name in `folder` that equals `name` but for ASCII case, if there is one. A
+  // folder is listed once while its listing is kept; what this file system creates afterwards is
+  // added to it.
   std::optional<std::string> FindName(const std::string& folder, const std::string& name) {
     const std::lock_guard lock(mutex_);
-    auto [it, inserted] = listings_.try_emplace(FolderKey(folder));
+    auto [it, inserted] = KeepListing(FolderKey(folder));
     if (inserted) {
       if (DIR* dir = opendir(folder.c_str())) {
         while (const dirent* entry = readdir(dir)) AddName(it->second, entry->d_name);
@@ -495,6 +501,20 @@ class PosixFileSystem final : public FileSystem {
     const auto found = it->second.find(name);
     if (found == it->second.end()) return std::nullopt;
     return *found;
+  }
+
+  // The listing kept for a folder, empty when it is new; the one kept longest is let go when too
+  // many are. Called with mutex_ held.
+  std::pair<std::unordered_map<std::string, Names>::iterator, bool> KeepListing(
+      const std::string& key) {
+    auto kept = listings_.try_emplace(key);
+    if (!kept.second) return kept;
+    listed_order_.push_back(key);
+    if (listed_order_.size() > kKeptListings) {
+      listings_.erase(listed_order_.front());
+      listed_order_.pop_front();
+    }
+    return kept;
   }
 
   // Of names that differ only in case, the one first in listing order is the one found.
@@ -510,6 +530,7 @@ class PosixFileSystem final : public FileSystem {
   std::atomic<unsigned> serial_ = 0;
   std::mutex mutex_;  // guards everything below, which every thread shares
   std::unordered_map<std::string, Names> listings_;
+  std::deque<std::string> listed_order_;                   // the keys of listings_, oldest first
   std::optional<FileId> protected_;                        // no write may land in it
   std::unordered_map<std::string, bool> written_folders_;  // folder written into => in protected_
   std::map<FileId, bool> folder_ids_;                      // real folder met => in protected_
