@@ -58,6 +58,7 @@ class FaultyFileSystem final : public FileSystem {
  public:
   std::function<bool(const std::string&)> fail_list = [](const std::string&) { return false; };
   std::function<bool(const std::string&)> fail_write = [](const std::string&) { return false; };
+  std::function<bool(const std::string&)> fail_keep = [](const std::string&) { return false; };
   /// Runs before each folder is made, as another program might.
   std::function<void(const std::string&)> before_make = [](const std::string&) {};
   bool fail_sync = false;
@@ -91,6 +92,18 @@ class FaultyFileSystem final : public FileSystem {
   void ProtectFolder(const std::string& folder) override { real_->ProtectFolder(folder); }
   std::error_code SyncWritten() override {
     return fail_sync ? std::make_error_code(std::errc::io_error) : real_->SyncWritten();
+  }
+  std::error_code CheckReplaceable(const std::string& path) override {
+    return real_->CheckReplaceable(path);
+  }
+  std::string FoundPath(const std::string& path) override { return real_->FoundPath(path); }
+  std::error_code KeepCopy(const std::string& from, const std::string& to) override {
+    if (fail_keep(to)) return std::make_error_code(std::errc::no_space_on_device);
+    return real_->KeepCopy(from, to);
+  }
+  std::error_code RemoveFile(const std::string& path) override { return real_->RemoveFile(path); }
+  std::error_code RemoveFolder(const std::string& path) override {
+    return real_->RemoveFolder(path);
   }
 
  private:

@@ -1,4 +1,4 @@
-// Whole-file text I/O in code page 932, file tests and folder creation, over a FileSystem.
+// Whole-file text I/O in code page 932 and file tests, over a FileSystem.
 #include "util/text_file.h"
 
 #include "util/path.h"
@@ -9,38 +9,6 @@ bool TextFiles::FileExists(const std::string& path) {
   if (path.empty()) return false;
   if (path.back() == kSep) return fs_.CanOpenForReading(path.substr(0, path.size() - 1));
   return fs_.CanOpenForReading(path);
-}
-
-std::error_code TextFiles::EnsureFolder(const std::string& folder) {
-  if (known_folders_.count(folder) != 0) return {};
-  if (!fs_.IsFolder(folder)) {
-    const std::error_code error = fs_.MakeFolder(folder);
-    // Another program may have made it since it was looked for, which is just as good.
-    if (error && !(error == std::errc::file_exists && fs_.IsFolder(folder))) return error;
-  }
-  known_folders_.insert(folder);
-  return {};
-}
-
-std::error_code TextFiles::MakeFolderTree(const std::string& path) {
-  const std::lock_guard lock(folders_mutex_);
-  if (path.empty() || known_folders_.count(path) != 0) return {};
-  const bool network = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
-  std::string prefix;
-  size_t component = 0;
-  for (size_t start = 0; start <= path.size(); ++component) {
-    // Split where the system splits, which on Windows is at '/' as well.
-    const size_t end = std::min(path.find_first_of(kSeparators, start), path.size());
-    const bool empty = end == start;
-    prefix.append(path, start, end - start);
-    prefix.push_back(kSep);
-    start = end + 1;
-    // An empty component adds a doubled separator, which names the folder before it.
-    if ((network && component < 4) || empty) continue;
-    if (const std::error_code error = EnsureFolder(prefix)) return error;
-  }
-  known_folders_.insert(path);
-  return {};
 }
 
 }  // namespace mirelda

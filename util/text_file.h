@@ -1,14 +1,13 @@
 // Whole-file text I/O in code page 932, file tests and folder creation, over a FileSystem.
 #pragma once
 
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <unordered_set>
 
 #include "util/cp932.h"
 #include "util/file_system.h"
+#include "util/folder_maker.h"
 
 namespace mirelda {
 
@@ -17,7 +16,7 @@ namespace mirelda {
 /// and written and folders made from several threads at once; the codec serves one thread.
 class TextFiles {
  public:
-  TextFiles(FileSystem& fs, Cp932Codec& codec) : fs_(fs), codec_(codec) {}
+  TextFiles(FileSystem& fs, Cp932Codec& codec) : fs_(fs), codec_(codec), folders_(fs) {}
 
   /// Reads a whole file into `bytes`, which is empty after a failure.
   std::error_code ReadFileBytes(const std::string& path, std::string& bytes) {
@@ -40,23 +39,16 @@ class TextFiles {
   /// "/k/Katjusha.exe/" tests "/k/Katjusha.exe". "" => false.
   bool FileExists(const std::string& path);
 
-  /// Creates every missing folder along `path`, parent first, splitting it at every separator the
-  /// system knows; the first four components of a network path (two empty ones, server, share)
-  /// are never tested or created. A folder that exists by the time it is made is no failure.
-  /// "/l/log/h/b/" makes "/l/log/h/" and then "/l/log/h/b/" where they are missing.
-  std::error_code MakeFolderTree(const std::string& path);
+  /// Creates every missing folder along `path`, as FolderMaker::MakeTree does.
+  std::error_code MakeFolderTree(const std::string& path) { return folders_.MakeTree(path); }
 
   /// The file system underneath, for listings.
   FileSystem& fs() { return fs_; }
 
  private:
-  // Makes the folder unless this run has seen it or it exists.
-  std::error_code EnsureFolder(const std::string& folder);
-
   FileSystem& fs_;
   Cp932Codec& codec_;
-  std::mutex folders_mutex_;  // one folder tree is made at a time, and the set below is shared
-  std::unordered_set<std::string> known_folders_;
+  FolderMaker folders_;
 };
 
 }  // namespace mirelda

@@ -117,10 +117,16 @@ class PosixFileSystem;
 // temporary named for this process beside the file it replaces, renamed over it.
 class PosixWriter final : public FileWriter {
  public:
-  // `temp` is empty for a file without a name; `old` is the file replaced, if there is one.
+  // `temp` is empty for a file without a name; `old` is the file replaced, if there is one. A
+  // replacing or `durable` file is on disk before it takes its name.
   PosixWriter(PosixFileSystem& fs, int fd, std::string target, std::string temp,
-              std::optional<struct stat> old)
-      : fs_(fs), fd_(fd), target_(std::move(target)), temp_(std::move(temp)), old_(old) {}
+              std::optional<struct stat> old, bool durable = false)
+      : fs_(fs),
+        fd_(fd),
+        target_(std::move(target)),
+        temp_(std::move(temp)),
+        old_(old),
+        durable_(durable || old.has_value()) {}
   PosixWriter(const PosixWriter&) = delete;
   PosixWriter& operator=(const PosixWriter&) = delete;
   ~PosixWriter() override {
@@ -137,6 +143,7 @@ class PosixWriter final : public FileWriter {
   const std::string target_;
   std::string temp_;  // still to be removed while not empty
   const std::optional<struct stat> old_;
+  const bool durable_;
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -242,18 +249,8 @@ class PosixFileSystem final : public FileSystem {
     if ((error = PrepareFolder(folder))) return nullptr;
     struct stat st;
     if (missing || stat(target.c_str(), &st) != 0) return StartNew(folder, target, error);
-    if (S_ISDIR(st.st_mode)) {
-      error = std::make_error_code(std::errc::is_a_directory);
-    } else if ((st.st_mode & 0222) == 0) {
-      // Root may write anything; a file without any write bit is still left alone.
-      error = std::make_error_code(std::errc::permission_denied);
-    } else if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
-      // A folder that one may write into does not make its files one's own to write.
-      error = LastError();
-    } else {
-      return StartTemporary(folder, target, st, error);
-    }
-    return nullptr;
+    if ((error = CheckOwnFile(target, st))) return nullptr;
+    return StartTemporary(folder, target, st, error);
   }
 
   void ProtectFolder(const std::string& folder) override {
@@ -282,6 +279,72 @@ class PosixFileSystem final : public FileSystem {
     return stat(Resolve(a).c_str(), &sa) == 0 && stat(Resolve(b).c_str(), &sb) == 0 &&
            S_ISDIR(sa.st_mode) && S_ISDIR(sb.st_mode) && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
+  }
+
+  std::error_code CheckReplaceable(const std::string& path) override {
+    if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
+    bool missing = false;
+    const std::string target = Resolve(path, &missing);
+    struct stat st;
+    if (!missing && stat(target.c_str(), &st) == 0) {
+      if (const std::error_code error = CheckOwnFile(target, st)) return error;
+      return CheckWritableFolder(SplitParent(target).first);
+    }
+    // The folders that would be made are not there to look at; the nearest one that is, is.
+    std::string folder = SplitParent(target).first;
+    while (stat(folder.c_str(), &st) != 0) {
+      if (errno != ENOENT) return LastError();
+      std::string parent = SplitParent(folder).first;
+      if (parent == folder) return LastError();
+      folder = std::move(parent);
+    }
+    if (!S_ISDIR(st.st_mode)) return std::make_error_code(std::errc::not_a_directory);
+    return CheckWritableFolder(folder);
+  }
+
+  std::string FoundPath(const std::string& path) override {
+    return HasNul(path) ? path : Resolve(path);
+  }
+
+  std::error_code KeepCopy(const std::string& from, const std::string& to) override {
+    if (HasNul(from) || HasNul(to)) return std::make_error_code(std::errc::invalid_argument);
+    const std::string source = Resolve(from);
+    auto [parent, name] = SplitParent(to);
+    const std::string folder = Resolve(parent);
+    if (const std::error_code error = PrepareFolder(folder)) return error;
+    const std::string target = Join(folder, name);
+    // The link is to the file a link leads to, so that what is kept is its bytes.
+    if (linkat(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      Remember(target);
+      return {};
+    }
+    if (errno != EXDEV && errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK) {
+      return LastError();
+    }
+    return CopyDurably(source, folder, target);
+  }
+
+  std::error_code RemoveFile(const std::string& path) override {
+    if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
+    const std::string target = Resolve(path);
+    struct stat st;
+    if (lstat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+      return std::make_error_code(std::errc::is_a_directory);
+    }
+    if (unlink(target.c_str()) != 0) return LastError();
+    Forget(target);
+    return {};
+  }
+
+  std::error_code RemoveFolder(const std::string& path) override {
+    if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
+    const std::string target = Resolve(path);
+    if (rmdir(target.c_str()) != 0) {
+      if (errno == EEXIST) return std::make_error_code(std::errc::directory_not_empty);
+      return LastError();
+    }
+    Forget(target);
+    return {};
   }
 
   // Adds a file or folder that this file system made to the listing it keeps of its folder.
@@ -345,6 +408,66 @@ class PosixFileSystem final : public FileSystem {
     return fd;
   }
 
+  // Why a file that exists may not be replaced, if it may not.
+  static std::error_code CheckOwnFile(const std::string& target, const struct stat& st) {
+    if (S_ISDIR(st.st_mode)) return std::make_error_code(std::errc::is_a_directory);
+    // Root may write anything; a file without any write bit is still left alone.
+    if ((st.st_mode & 0222) == 0) return std::make_error_code(std::errc::permission_denied);
+    // A folder that one may write into does not make its files one's own to write.
+    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return LastError();
+    return {};
+  }
+
+  // Why nothing could be written into an existing folder, looked at without writing there.
+  std::error_code CheckWritableFolder(const std::string& folder) {
+    if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return LastError();
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return LastError();
+    struct stat st;
+    bool inside = false;
+    std::error_code error;
+    if (fstat(fd, &st) != 0) {
+      error = LastError();
+    } else {
+      const std::lock_guard lock(mutex_);
+      error = LiesInProtected(fd, IdOf(st), inside);
+    }
+    close(fd);
+    if (!error && inside) error = std::make_error_code(std::errc::permission_denied);
+    return error;
+  }
+
+  // Copies a file that cannot be linked into a new `target`, on disk before it takes its name.
+  std::error_code CopyDurably(const std::string& source, const std::string& folder,
+                              const std::string& target) {
+    if (Exists(target)) return std::make_error_code(std::errc::file_exists);
+    struct stat st;
+    const int in = OpenRegularFile(source, st);
+    if (in < 0) return LastError();
+    std::error_code error;
+    const std::unique_ptr<FileWriter> copy =
+        StartTemporary(folder, target, std::nullopt, error, /*durable=*/true);
+    std::string chunk(64 * 1024, '\0');
+    ssize_t got = 0;
+    while (copy && (got = read(in, chunk.data(), chunk.size())) > 0) {
+      copy->Append(std::string_view(chunk.data(), static_cast<size_t>(got)));
+    }
+    if (copy && got < 0) error = LastError();
+    close(in);
+    if (copy && !error) error = copy->Commit();
+    return error;
+  }
+
+  // Lets go of a removed file or folder in the listings kept.
+  void Forget(const std::string& removed) {
+    auto [parent, name] = SplitParent(removed);
+    const std::lock_guard lock(mutex_);
+    listings_.erase(FolderKey(removed));
+    written_folders_.erase(FolderKey(removed));
+    const auto it = listings_.find(FolderKey(parent));
+    if (it != listings_.end()) it->second.erase(name);
+  }
+
   // A new file is made without a name, so that it is never seen half written.
   std::unique_ptr<FileWriter> StartNew(const std::string& folder, const std::string& target,
                                        std::error_code& error) {
@@ -364,7 +487,7 @@ class PosixFileSystem final : public FileSystem {
   // replaces (`old`) or that of a new file.
   std::unique_ptr<FileWriter> StartTemporary(const std::string& folder, const std::string& target,
                                              std::optional<struct stat> old,
-                                             std::error_code& error) {
+                                             std::error_code& error, bool durable = false) {
     const mode_t mode = old ? old->st_mode & 07777 : 0666 & ~umask_;
     std::string temp;
     int fd;
@@ -376,7 +499,7 @@ class PosixFileSystem final : public FileSystem {
       error = LastError();
       return nullptr;
     }
-    auto writer = std::make_unique<PosixWriter>(*this, fd, target, temp, old);
+    auto writer = std::make_unique<PosixWriter>(*this, fd, target, temp, old, durable);
     // The umask has cut the create mode; only a mode that it cut needs setting again.
     if ((mode & umask_) != 0 && fchmod(fd, mode) != 0) {
       error = LastError();
@@ -546,12 +669,14 @@ std::error_code PosixWriter::Finish() {
     if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
       status = LastError();
     }
-  } else if (old_) {
+  } else {
     // Keep the owner too where the system lets us (root converting a user's folder); anyone
     // else cannot give a file away and has no need to.
-    [[maybe_unused]] const int kept_owner = fchown(fd_, old_->st_uid, old_->st_gid);
+    if (old_) {
+      [[maybe_unused]] const int kept_owner = fchown(fd_, old_->st_uid, old_->st_gid);
+    }
     // On disk before it takes the old content's place, or a power cut could leave neither.
-    if (fsync(fd_) != 0) status = LastError();
+    if (durable_ && fsync(fd_) != 0) status = LastError();
   }
   if (close(fd_) != 0 && !status) status = LastError();
   fd_ = -1;
