@@ -1,6 +1,7 @@
 // The conversion run behind the start button, free of any window.
 #include "app/run.h"
 
+#include <ctime>
 #include <exception>
 
 #include "util/path.h"
@@ -63,9 +64,21 @@ RunRequest Normalised(RunRequest request) {
   return request;
 }
 
+std::string SummaryLine(const WriteCounts& counts, int odd_indexes, int failure_lines) {
+  return "新規" + std::to_string(counts.created) + "件、置換" + std::to_string(counts.replaced) +
+         "件、変更なし" + std::to_string(counts.unchanged) + "件、変なidx" +
+         std::to_string(odd_indexes) + "件、失敗" + std::to_string(failure_lines) + "件";
+}
+
 RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, Cp932Codec& codec) {
   request = Normalised(std::move(request));
-  TextFiles files(fs, codec);
+  WriteSettings settings;
+  settings.live2ch_folder = request.live2ch_folder;
+  settings.stamp = StampOf(std::time(nullptr));
+  settings.dry_run = request.dry_run;
+  settings.keep_backup = request.keep_backup;
+  KeepingFileSystem writes(fs, settings);
+  TextFiles files(writes, codec);
   if (!PassesChecks(request, report, files)) return RunOutcome::kChecksFailed;
 
   // However a Live2ch path leads there (a link, a junction), Katjusha's files are only read.
@@ -73,9 +86,17 @@ RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, 
   report.AddLine("各変換作業を開始します");
   Context cx(request.katjusha_folder, request.live2ch_folder, report, files, request.jobs);
   const bool stopped = !RunConverters(cx, request.kinds);
-  // What a stopped run wrote is kept as well, so it is made as durable.
+  // A stopped run's backup is as much needed for a restore, and what it wrote is kept as well,
+  // so it is made as durable.
+  if (const std::error_code error = writes.WriteManifest()) {
+    cx.ReportWriteFailure(writes.backup_folder() + std::string(kManifestName), error);
+  }
   cx.SyncWrites();
   if (stopped) return RunOutcome::kStopped;
+  if (const std::string kept = writes.backup_folder(); !kept.empty()) {
+    report.AddLine(kept + "に置き換え前のファイルを保存しました");
+  }
+  report.AddLine(SummaryLine(writes.counts(), cx.odd_indexes(), cx.failure_lines()));
   report.AddLine("すべて変換完了");
   report.ShowMessage("すべて変換終了");
   return cx.failures() == 0 ? RunOutcome::kCompleted : RunOutcome::kCompletedWithFailures;

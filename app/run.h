@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/kinds.h"
+#include "backup/keeping_file_system.h"
 #include "convert/report.h"
 #include "util/cp932.h"
 #include "util/file_system.h"
@@ -20,6 +21,8 @@ struct RunRequest {
   std::string live2ch_folder;   ///< the folder that holds live2ch.exe
   KindSet kinds;                ///< what to convert
   int jobs = kDefaultJobs;      ///< thread indexes converted at once; 1 converts one at a time
+  bool keep_backup = true;      ///< keep every replaced Live2ch file in the run's backup folder
+  bool dry_run = false;         ///< read and convert everything, but write nothing
 };
 
 /// How a run ended.
@@ -36,9 +39,15 @@ std::string WithSeparator(std::string folder);
 /// Both folder texts of a request ending in the separator: the texts a window shows back.
 RunRequest Normalised(RunRequest request);
 
+/// The line that sums up what a run wrote, logged before the last one.
+/// => "新規1件、置換2件、変更なし3件、変なidx4件、失敗5件".
+std::string SummaryLine(const WriteCounts& counts, int odd_indexes, int failure_lines);
+
 /// Normalises the request's folders, checks for Katjusha.exe and live2ch.exe and that the
 /// folders differ, then converts each requested kind in the fixed order, reporting as it goes,
 /// never writing into the Katjusha folder; what it wrote is durable before it reports the end.
+/// A file whose bytes would not change is left alone, and one that is replaced is first kept in
+/// the backup folder named for the run's start, under the Live2ch folder.
 RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, Cp932Codec& codec);
 
 }  // namespace mirelda

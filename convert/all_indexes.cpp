@@ -39,7 +39,7 @@ void ConvertFoundIndexes(Context& cx) {
     // tree is mirrored exactly even where the folder's text recurs further on.
     conversions.Add(path, cx.live2ch_folder() + path.substr(katjusha.size()),
                     [&cx, &counter, path](bool converted) {
-                      if (!converted) cx.AddLine(BadIndexLine(path));
+                      if (!converted) cx.ReportOddIndex(path);
                       counter.CountOne();
                     });
   };

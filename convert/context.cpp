@@ -2,6 +2,7 @@
 // failure count, and the Live2ch files being written.
 #include "convert/context.h"
 
+#include "convert/thread_index.h"
 #include "util/path.h"
 
 namespace mirelda {
@@ -17,6 +18,7 @@ bool IsMissing(std::error_code error) {
 
 void Context::ReportWriteFailure(const std::string& path, std::error_code error) {
   AddLine(path + "に書き込めませんでした");
+  ++failure_lines_;
   report_.ExplainFailure(path, error);
   CountFailure();
 }
@@ -25,6 +27,11 @@ void Context::ReportReadFailure(const std::string& path, std::error_code error) 
   if (IsMissing(error)) return;
   report_.ExplainFailure(path, error);
   CountFailure();
+}
+
+void Context::ReportOddIndex(std::string_view path) {
+  AddLine(BadIndexLine(path));
+  ++odd_indexes_;
 }
 
 void Context::SyncWrites() {
@@ -39,6 +46,7 @@ void Context::BeforeListing() {
 
 void Context::CannotList(const std::string& folder, std::error_code reason) {
   AddLine(folder + "を読み込めませんでした");
+  ++failure_lines_;
   report_.ExplainFailure(folder, reason);
   CountFailure();
 }

@@ -51,6 +51,10 @@ class Context final : public SearchListener {
   /// that the caller logs for it; a missing one is no failure.
   void ReportReadFailure(const std::string& path, std::error_code error);
 
+  /// Logs and counts a thread index that could not be converted. "a\b\1.idx" =>
+  /// "a\b\1.idxは、なんか変です".
+  void ReportOddIndex(std::string_view path);
+
   /// Makes everything written so far durable; a failure is logged against the Live2ch folder,
   /// explained and counted.
   void SyncWrites();
@@ -60,6 +64,12 @@ class Context final : public SearchListener {
 
   /// How many files could not be written or read and folders not listed so far.
   int failures() const { return failures_; }
+
+  /// How many lines so far told of a file not written or a folder not read.
+  int failure_lines() const { return failure_lines_; }
+
+  /// How many thread indexes so far could not be converted.
+  int odd_indexes() const { return odd_indexes_; }
 
   /// Throws RunStopped when the user has asked for the run to stop.
   void BeforeListing() override;
@@ -72,6 +82,8 @@ class Context final : public SearchListener {
   TextFiles& files_;
   const int jobs_;
   int failures_ = 0;
+  int failure_lines_ = 0;
+  int odd_indexes_ = 0;
 };
 
 /// A Live2ch file written as it is made: text goes straight into it, in CP932, and it takes the

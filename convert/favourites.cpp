@@ -41,7 +41,7 @@ void WriteEntryLine(Context& cx, OutputFile& list, const std::string& entry, boo
     list.WriteLine(ThreadUrl(entry));
     return;
   }
-  cx.AddLine(BadIndexLine(entry));
+  cx.ReportOddIndex(entry);
   list.WriteLine("");
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -18,6 +19,21 @@ using test::ReadBytes;
 
 class CliTest : public ::testing::Test {
  protected:
+  // The files of the Live2ch folder "L" but for the backups, whose files other than their
+  // manifests go to `backups`.
+  test::Files Live2chFiles(test::Files* backups = nullptr) const {
+    test::Files files = test::Snapshot(dir_.Path("L"));
+    for (auto it = files.begin(); it != files.end();) {
+      if (it->first.rfind("mirelda-backup/", 0) != 0) {
+        ++it;
+        continue;
+      }
+      if (backups && it->first.find("mirelda-manifest") == std::string::npos) backups->insert(*it);
+      it = files.erase(it);
+    }
+    return files;
+  }
+
   CliTest() {
     fs::copy(MIRELDA_EXAMPLES "/katjusha", dir_.Path("K"), fs::copy_options::recursive);
     fs::copy(MIRELDA_EXAMPLES "/live2ch", dir_.Path("L"), fs::copy_options::recursive);
@@ -79,12 +95,26 @@ TEST_F(CliTest, HelpShowsKindsAndNoticeVersionTheVersionAndAMissingProgramExitsO
 }
 
 #ifndef _WIN32  // the log names Katjusha's files with the platform separator
-TEST_F(CliTest, TheSampleConvertsToExactlyTheKnownFilesAndLog) {
+// The known output, with the files it replaced kept aside, and a restore that gives back the
+// Live2ch folder as it was, files the run made included.
+TEST_F(CliTest, TheSampleConvertsToExactlyTheKnownFilesAndLogAndRestoresWhole) {
   EXPECT_EQ(Cli({"--kinds", "allidx,fav,brd,ftd,namemail,myboard", "K", "L"}), 0);
-  EXPECT_EQ(Out(), ReadBytes(MIRELDA_TEST_DATA "/sample.log"));
+  const std::string stamp = Out().substr(Out().find("mirelda-backup/") + 15, 15);
+  EXPECT_EQ(std::regex_replace(Out(), std::regex(stamp), "STAMP"),
+            ReadBytes(MIRELDA_TEST_DATA "/sample.log"));
   EXPECT_EQ(Err(), "すべて変換終了\n");
-  EXPECT_EQ(test::Snapshot(dir_.Path("L")), test::Snapshot(MIRELDA_TEST_DATA "/sample-live2ch"));
+  const test::Files before = test::Snapshot(MIRELDA_EXAMPLES "/live2ch");
+  const test::Files after = test::Snapshot(MIRELDA_TEST_DATA "/sample-live2ch");
+  test::Files kept;
+  for (const auto& [name, bytes] : before) {
+    if (after.at(name) != bytes) kept["mirelda-backup/" + stamp + "/" + name] = bytes;
+  }
+  test::Files backups;
+  EXPECT_EQ(Live2chFiles(&backups), after);
+  EXPECT_EQ(backups, kept);
   EXPECT_EQ(test::Snapshot(dir_.Path("K")), test::Snapshot(MIRELDA_EXAMPLES "/katjusha"));
+  EXPECT_EQ(Cli({"--restore", "L"}), 0);
+  EXPECT_EQ(Live2chFiles(), before);
 }
 #endif
 
@@ -122,12 +152,13 @@ TEST_F(CliTest, UnwritableFilesExitThreeWithTheReasonBesideTheLogLine) {
 }
 
 TEST_F(CliTest, KindsReplaceTheDefaultsInBothSpellings) {
-  EXPECT_EQ(Cli({"--kinds=namemail", "K", "L"}), 0);
-  EXPECT_EQ(Out(), "各変換作業を開始します\nすべて変換完了\n");
+  EXPECT_EQ(Cli({"--kinds=namemail", "--no-backup", "K", "L"}), 0);
+  EXPECT_EQ(Out(), "各変換作業を開始します\n新規1件、置換1件、変更なし0件、変なidx0件、失敗0件\n"
+                   "すべて変換完了\n");
   EXPECT_EQ(Cli({"--kinds", "brd", "K", "L"}), 0);
   EXPECT_EQ(Out(),
             "各変換作業を開始します\n板ボタンを変換します\n8件ありました\n板ボタン変換完了\n"
-            "すべて変換完了\n");
+            "新規1件、置換0件、変更なし0件、変なidx0件、失敗0件\nすべて変換完了\n");
   EXPECT_EQ(test::Snapshot(dir_.Path("L")).size(), 5u);  // and maillist.txt, favboard.fbd
 }
 

@@ -102,8 +102,10 @@ RunOutcome FolderPair::Run(const std::string& kinds, int jobs) {
 }
 
 std::vector<std::string> FolderPair::ConverterLines() const {
-  if (report_.lines.size() < 2) return {};
-  return {report_.lines.begin() + 1, report_.lines.end() - 1};
+  // Every run that gets past its checks opens with one line and closes with its summary and
+  // one more.
+  if (report_.lines.size() < 3) return {};
+  return {report_.lines.begin() + 1, report_.lines.end() - 2};
 }
 
 bool FolderPair::Logged(const std::string& line) const {

@@ -89,6 +89,7 @@ TEST_F(WindowControllerTest, StartRunsTheTickedKindsOnTheBoxesFoldersWithTheInpu
                                title + " - 100% (1/1)",
                                title,
                                "log すべてのidxを変換完了",
+                               "log 新規0件、置換0件、変更なし0件、変なidx1件、失敗0件",
                                "log すべて変換完了",
                                "message すべて変換終了",
                                "inputs on",

@@ -1,6 +1,7 @@
 // mirelda-cli: the conversion run driven from a terminal.
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,36 @@
 
 namespace mirelda::cli {
 namespace {
+
+int RestoreExitStatus(RestoreOutcome outcome, std::error_code log_error) {
+  switch (outcome) {
+    case RestoreOutcome::kNoBackup:
+      return 1;
+    case RestoreOutcome::kNothingLeft:
+    case RestoreOutcome::kRestored:
+      return log_error ? 3 : 0;
+    case RestoreOutcome::kRestoredWithFailures:
+      return 3;
+  }
+  return 3;
+}
+
+// Undoes a run; a backup that is not there is told on standard error.
+int Restore(const RestoreRequest& request) {
+  TerminalReport report(stdout, stderr, ErrorIsTerminal());
+  const auto fs = MakeNativeFileSystem();
+  const RestoreOutcome outcome = RestoreRun(request, report, *fs, std::time(nullptr));
+  if (outcome == RestoreOutcome::kNoBackup) {
+    const std::string folder = WithSeparator(request.live2ch_folder) + "mirelda-backup";
+    WriteLine(stderr, "mirelda-cli: " + folder + ": " +
+                          (request.stamp.empty() ? "no backup to restore"
+                                                 : "no backup named " + request.stamp));
+  }
+  if (report.log_error()) {
+    WriteLine(stderr, "mirelda-cli: standard output: " + report.log_error().message());
+  }
+  return RestoreExitStatus(outcome, report.log_error());
+}
 
 // The exit status of a run that went as far as `outcome` and lost its log for `log_error`.
 int ExitStatus(RunOutcome outcome, std::error_code log_error) {
@@ -48,6 +79,8 @@ int Main(const std::vector<std::string>& args) {
     case Options::Action::kVersion:
       WriteLine(stdout, std::string("mirelda-cli ") + kVersion);
       return 0;
+    case Options::Action::kRestore:
+      return Restore(options->restore);
     case Options::Action::kRun:
       break;
   }

@@ -71,10 +71,30 @@ bool ParseJobs(std::string_view text, int& jobs, std::string& error) {
 
 }  // namespace
 
+// Takes the folders after the options: KATJUSHA LIVE2CH to convert, LIVE2CH [STAMP] to restore.
+bool TakeFolders(const std::vector<std::string>& folders, Options& options, std::string& error) {
+  const bool restore = options.action == Options::Action::kRestore;
+  const size_t least = restore ? 1 : 2;
+  if (folders.size() < least || folders.size() > 2) {
+    error = folders.size() < least ? (restore ? "a Live2ch folder is needed" : "two folders are needed")
+                                   : "too many arguments";
+    return false;
+  }
+  if (restore) {
+    options.restore = {folders[0], folders.size() == 2 ? folders[1] : ""};
+  } else {
+    options.request.katjusha_folder = folders[0];
+    options.request.live2ch_folder = folders[1];
+  }
+  return true;
+}
+
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
   Options options;
   std::vector<std::string> folders;
   bool options_ended = false;
+  bool restore = false;
+  bool run_options = false;  // any option that only a conversion takes
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (options_ended || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -85,13 +105,22 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       options.action = Options::Action::kHelp;
     } else if (arg == "--version") {
       options.action = Options::Action::kVersion;
+    } else if (arg == "--restore") {
+      restore = true;
+    } else if (arg == "--dry-run") {
+      options.request.dry_run = run_options = true;
+    } else if (arg == "--no-backup") {
+      options.request.keep_backup = false;
+      run_options = true;
     } else if (arg == "--kinds" || arg.rfind("--kinds=", 0) == 0) {
+      run_options = true;
       std::string list;
       if (!TakeValue(args, i, "--kinds", "a list", list, error) ||
           !ParseKinds(list, options.request.kinds, error)) {
         return std::nullopt;
       }
     } else if (arg == "--jobs" || arg.rfind("--jobs=", 0) == 0) {
+      run_options = true;
       std::string jobs;
       if (!TakeValue(args, i, "--jobs", "a number", jobs, error) ||
           !ParseJobs(jobs, options.request.jobs, error)) {
@@ -103,22 +132,25 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
     }
   }
   if (options.action != Options::Action::kRun) return options;
-  if (folders.size() != 2) {
-    error = folders.size() < 2 ? "two folders are needed" : "too many arguments";
+  if (restore && run_options) {
+    error = "--restore takes no other option";
     return std::nullopt;
   }
-  options.request.katjusha_folder = folders[0];
-  options.request.live2ch_folder = folders[1];
+  if (restore) options.action = Options::Action::kRestore;
+  if (!TakeFolders(folders, options, error)) return std::nullopt;
   return options;
 }
 
 std::string UsageText() {
   std::string text =
-      "usage: mirelda-cli [--kinds LIST] [--jobs N] KATJUSHA_FOLDER LIVE2CH_FOLDER\n"
+      "usage: mirelda-cli [--kinds LIST] [--jobs N] [--dry-run] [--no-backup]\n"
+      "                   KATJUSHA_FOLDER LIVE2CH_FOLDER\n"
+      "       mirelda-cli --restore LIVE2CH_FOLDER [STAMP]\n"
       "       mirelda-cli --help | --version\n"
       "\n"
       "Converts the data of the 2ch browser Katjusha into the files of Live2ch.\n"
-      "Katjusha's files are only read; Live2ch's files are replaced.\n"
+      "Katjusha's files are only read. A Live2ch file that would change is first kept\n"
+      "in LIVE2CH_FOLDER/mirelda-backup/STAMP/, STAMP being the run's start time.\n"
       "\n"
       "  --kinds LIST  what to convert, a comma-separated list of:\n";
   std::string defaults;
@@ -134,10 +166,13 @@ std::string UsageText() {
           std::to_string(kMaxJobs) + " (default " + std::to_string(kDefaultJobs) +
           ");\n"
           "                1 converts them one after another\n"
+          "  --dry-run     convert and log everything, but write nothing\n"
+          "  --no-backup   replace Live2ch's files without keeping them first\n"
+          "  --restore     undo the latest conversion not undone yet, or the one of STAMP\n"
           "\n"
-          "Exit status: 0 done, 1 a program was not found, 2 usage error,\n"
-          "3 done, but some file could not be written or read, some folder not read,\n"
-          "or the log not written.\n";
+          "Exit status: 0 done, 1 a program was not found (or, restoring, no such\n"
+          "backup), 2 usage error, 3 done, but some file could not be written or read,\n"
+          "some folder not read, or the log not written.\n";
   return text;
 }
 

@@ -5,16 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "app/restore.h"
 #include "app/run.h"
 
 namespace mirelda::cli {
 
 /// What the command line asks for.
 struct Options {
-  enum class Action { kRun, kHelp, kVersion };
+  enum class Action { kRun, kRestore, kHelp, kVersion };
   Action action = Action::kRun;
   /// The folders as given; the default kinds unless --kinds is given.
   RunRequest request{"", "", DefaultKinds()};
+  /// With --restore, the Live2ch folder and the backup's name as given.
+  RestoreRequest restore;
 };
 
 /// Parses the arguments after the program name; nothing and a reason in `error` when they

@@ -1,0 +1,33 @@
+// Undoing a conversion run from the backup it kept.
+#pragma once
+
+#include <ctime>
+#include <string>
+
+#include "convert/report.h"
+#include "util/file_system.h"
+
+namespace mirelda {
+
+/// What a restore is asked to undo.
+struct RestoreRequest {
+  std::string live2ch_folder;  ///< the folder that holds live2ch.exe
+  std::string stamp;           ///< the backup folder's name; empty for the latest run not undone
+};
+
+/// How a restore ended.
+enum class RestoreOutcome {
+  kNoBackup,              ///< no backup at all, or none of that name; nothing changed
+  kNothingLeft,           ///< every conversion run's backup has been restored already
+  kRestored,              ///< every file was put back or removed, or kept for a reason told
+  kRestoredWithFailures,  ///< some file could not be put back or removed
+};
+
+/// Undoes a run: puts back, each in one step, every file it replaced, removes every file it made
+/// whose bytes are still the ones written, and removes the folders it made that are left empty.
+/// What the restore itself replaces or removes is kept in a backup folder of its own, named for
+/// `now`, so that it can be undone in turn. One log line a file.
+RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, FileSystem& fs,
+                          std::time_t now);
+
+}  // namespace mirelda

@@ -1,0 +1,257 @@
+// The file system a run writes the Live2ch folder through.
+#include "backup/keeping_file_system.h"
+
+#include <optional>
+
+#include "util/path.h"
+
+namespace mirelda {
+namespace {
+
+// How many backup folders of one second are tried before giving up.
+constexpr int kMaxStampNumber = 999;
+
+// One key for every spelling of a path: case and separators as Windows ignores them.
+std::string PathKey(std::string_view path) {
+  std::string key;
+  for (const char c : path) {
+    const char folded = IsSeparator(c) ? kSep : c;
+    if (folded != kSep || key.empty() || key.back() != kSep) key.push_back(folded);
+  }
+  return ToLowerAscii(key);
+}
+
+std::error_code Refused() { return std::make_error_code(std::errc::permission_denied); }
+
+}  // namespace
+
+/// A file written through KeepingFileSystem. While the new bytes equal the old file's, nothing is
+/// written; at the first difference the real writer is started and given what matched so far.
+class KeepingWriter final : public FileWriter {
+ public:
+  KeepingWriter(KeepingFileSystem& fs, std::string path, bool existed,
+                std::optional<std::string> old)
+      : fs_(fs), path_(std::move(path)), existed_(existed), old_(std::move(old)) {}
+
+ private:
+  std::error_code Write(std::string_view bytes) override {
+    hash_.Add(bytes);
+    if (!differs_ && old_ && old_->compare(matched_, bytes.size(), bytes) == 0) {
+      matched_ += bytes.size();
+      return {};
+    }
+    if (const std::error_code error = Diverge()) return error;
+    if (written_) written_->Append(bytes);
+    return {};
+  }
+
+  std::error_code Finish() override {
+    if (!differs_ && old_ && matched_ == old_->size()) {
+      fs_.CountUnchanged();
+      return {};
+    }
+    if (const std::error_code error = Diverge()) return error;
+    return fs_.Put(path_, existed_, written_.get(), hash_);
+  }
+
+  // From here on the file is written for real; a dry run only notes that it would be.
+  std::error_code Diverge() {
+    if (differs_) return {};
+    differs_ = true;
+    if (!fs_.settings_.dry_run) {
+      std::error_code error;
+      written_ = fs_.inner_.StartReplacing(path_, error);
+      if (!written_) return error;
+      if (old_) written_->Append(std::string_view(*old_).substr(0, matched_));
+    }
+    old_.reset();
+    return {};
+  }
+
+  KeepingFileSystem& fs_;
+  const std::string path_;
+  const bool existed_;
+  std::optional<std::string> old_;  // the old file's bytes while they may equal the new ones
+  size_t matched_ = 0;              // how many of them the new bytes have equalled so far
+  bool differs_ = false;
+  std::unique_ptr<FileWriter> written_;
+  ContentHash hash_;
+};
+
+KeepingFileSystem::KeepingFileSystem(FileSystem& inner, WriteSettings settings)
+    : inner_(inner),
+      settings_(std::move(settings)),
+      found_live2ch_(inner.FoundPath(settings_.live2ch_folder)),
+      backup_folders_(inner) {
+  manifest_.restores = settings_.restores;
+}
+
+std::string KeepingFileSystem::BackupRoot(const std::string& live2ch_folder) {
+  return live2ch_folder + std::string(kBackupFolderName) + kSep;
+}
+
+std::error_code KeepingFileSystem::MakeFolder(const std::string& path) {
+  if (InBackups(path)) return Refused();
+  // A folder can be made wherever a file inside it could be written.
+  if (settings_.dry_run) return inner_.CheckReplaceable(path + kSep + "x");
+  if (const std::error_code error = inner_.MakeFolder(path)) return error;
+  const std::string relative = Relative(inner_.FoundPath(path));
+  const std::lock_guard lock(mutex_);
+  manifest_.created_folders.push_back(relative);
+  return {};
+}
+
+std::unique_ptr<FileWriter> KeepingFileSystem::StartReplacing(const std::string& path,
+                                                              std::error_code& error) {
+  error.clear();
+  if (InBackups(path)) {
+    error = Refused();
+    return nullptr;
+  }
+  std::string old;
+  const std::error_code read = inner_.ReadWhole(path, old);
+  // A file that is there but cannot be read is replaced as one that differs, or fails as such.
+  const bool existed = read != std::errc::no_such_file_or_directory;
+  return std::make_unique<KeepingWriter>(*this, path, existed,
+                                         read ? std::nullopt : std::optional(std::move(old)));
+}
+
+std::error_code KeepingFileSystem::SyncWritten() {
+  return settings_.dry_run ? std::error_code{} : inner_.SyncWritten();
+}
+
+std::error_code KeepingFileSystem::KeepCopy(const std::string& from, const std::string& to) {
+  if (InBackups(to)) return Refused();
+  return inner_.KeepCopy(from, to);
+}
+
+std::error_code KeepingFileSystem::RemoveFile(const std::string& path) {
+  if (InBackups(path)) return Refused();
+  const std::string found = inner_.FoundPath(path);
+  if (settings_.keep_backup) {
+    if (const std::error_code error = Keep(found)) return error;
+  }
+  return inner_.RemoveFile(found);
+}
+
+std::error_code KeepingFileSystem::RemoveFolder(const std::string& path) {
+  if (InBackups(path)) return Refused();
+  return inner_.RemoveFolder(path);
+}
+
+std::error_code KeepingFileSystem::WriteManifest() {
+  std::string folder, text;
+  {
+    const std::lock_guard lock(mutex_);
+    if (stamp_.empty()) return {};
+    folder = BackupRoot(settings_.live2ch_folder) + stamp_ + kSep;
+    text = FormatManifest(manifest_);
+  }
+  return inner_.ReplaceWhole(folder + std::string(kManifestName), text);
+}
+
+WriteCounts KeepingFileSystem::counts() const {
+  const std::lock_guard lock(mutex_);
+  return counts_;
+}
+
+std::string KeepingFileSystem::backup_stamp() const {
+  const std::lock_guard lock(mutex_);
+  return stamp_;
+}
+
+std::string KeepingFileSystem::backup_folder() const {
+  const std::string stamp = backup_stamp();
+  return stamp.empty() ? "" : BackupRoot(settings_.live2ch_folder) + stamp + kSep;
+}
+
+std::error_code KeepingFileSystem::Put(const std::string& path, bool existed, FileWriter* written,
+                                       const ContentHash& hash) {
+  if (settings_.dry_run) {
+    const std::error_code error = inner_.CheckReplaceable(path);
+    if (!error) Record("", existed, hash);
+    return error;
+  }
+  if (existed && settings_.keep_backup) {
+    if (const std::error_code error = Keep(inner_.FoundPath(path))) return error;
+  }
+  if (const std::error_code error = written->Commit()) return error;
+  Record(inner_.FoundPath(path), existed, hash);
+  return {};
+}
+
+std::error_code KeepingFileSystem::Keep(const std::string& found) {
+  const std::string relative = Relative(found);
+  const std::string key = PathKey(relative);
+  // Held while the file is kept, so that two writers of one folder cannot make it twice.
+  const std::lock_guard lock(mutex_);
+  if (made_.count(key) != 0 || kept_.count(key) != 0) return {};
+  if (const std::error_code error = MakeBackupFolder()) return error;
+  const std::string copy = BackupRoot(settings_.live2ch_folder) + stamp_ + kSep + relative;
+  if (const std::error_code error = backup_folders_.MakeTree(GetFolderPart(copy))) return error;
+  if (const std::error_code error = inner_.KeepCopy(found, copy)) return error;
+  kept_.insert(key);
+  manifest_.replaced.push_back(relative);
+  return {};
+}
+
+void KeepingFileSystem::Record(const std::string& found, bool existed, const ContentHash& hash) {
+  const std::lock_guard lock(mutex_);
+  if (existed) {
+    ++counts_.replaced;
+  } else {
+    ++counts_.created;
+  }
+  if (settings_.dry_run) return;
+  const std::string relative = Relative(found);
+  const auto [made, is_new] = made_.try_emplace(PathKey(relative), manifest_.created.size());
+  if (!existed && is_new) {
+    manifest_.created.push_back({relative, hash.Text()});
+  } else if (!is_new) {
+    // Made earlier in this run: what a restore compares with is what it holds last.
+    manifest_.created[made->second].hash = hash.Text();
+  } else {
+    made_.erase(made);
+  }
+}
+
+void KeepingFileSystem::CountUnchanged() {
+  const std::lock_guard lock(mutex_);
+  ++counts_.unchanged;
+}
+
+std::error_code KeepingFileSystem::MakeBackupFolder() {
+  if (!stamp_.empty()) return {};
+  const std::string root = BackupRoot(settings_.live2ch_folder);
+  if (!inner_.IsFolder(root)) {
+    const std::error_code error = inner_.MakeFolder(root);
+    if (error && !(error == std::errc::file_exists && inner_.IsFolder(root))) return error;
+  }
+  // Two runs in one second get a folder each.
+  for (int number = 1; number <= kMaxStampNumber; ++number) {
+    std::string stamp = settings_.stamp;
+    if (number > 1) stamp += "-" + std::to_string(number);
+    const std::error_code error = inner_.MakeFolder(root + stamp);
+    if (!error) {
+      stamp_ = std::move(stamp);
+      return {};
+    }
+    if (error != std::errc::file_exists) return error;
+  }
+  return std::make_error_code(std::errc::file_exists);
+}
+
+bool KeepingFileSystem::InBackups(const std::string& path) const {
+  const std::string root = PathKey(BackupRoot(settings_.live2ch_folder));
+  const std::string key = PathKey(path + kSep);
+  return key.compare(0, root.size(), root) == 0;
+}
+
+std::string KeepingFileSystem::Relative(const std::string& found) const {
+  if (found.compare(0, found_live2ch_.size(), found_live2ch_) == 0) {
+    return found.substr(found_live2ch_.size());
+  }
+  return found.substr(std::min(found.size(), settings_.live2ch_folder.size()));
+}
+
+}  // namespace mirelda

@@ -1,0 +1,120 @@
+// The file system a run writes the Live2ch folder through: it keeps what it replaces, leaves
+// alone what would not change, and in a dry run writes nothing at all.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "backup/backup_folder.h"
+#include "util/file_system.h"
+#include "util/folder_maker.h"
+
+namespace mirelda {
+
+/// What the writes of a run came to. A file written twice in one run counts twice.
+struct WriteCounts {
+  int created = 0;    ///< files that did not exist
+  int replaced = 0;   ///< files whose bytes changed
+  int unchanged = 0;  ///< files that already held the bytes to be written
+};
+
+/// How a run writes.
+struct WriteSettings {
+  std::string live2ch_folder;  ///< ending in the separator
+  std::string stamp;           ///< the backup folder's name, if the run needs one
+  bool dry_run = false;        ///< write nothing, only tell what would fail
+  bool keep_backup = true;     ///< keep every file before it is replaced
+  std::string restores;        ///< for a restore, the backup folder it undoes
+};
+
+/// Writes through another file system, and on every file written:
+/// - leaves a file that already holds the new bytes as it is, and reads nothing it need not;
+/// - keeps a file that is to be replaced in the run's backup folder first, at its relative path
+///   as spelt on disk, and does not replace a file it could not keep;
+/// - records what the run made, and what it kept, in that folder's manifest;
+/// - refuses every write into the backups, whatever the caller's path;
+/// - in a dry run writes, makes and removes nothing, and fails where a real write would fail for
+///   a reason known without writing.
+/// Reads and listings go through as they are. Safe to use from several threads at once.
+class KeepingFileSystem final : public FileSystem {
+ public:
+  KeepingFileSystem(FileSystem& inner, WriteSettings settings);
+
+  std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
+    return inner_.ReadWhole(path, bytes);
+  }
+  bool CanOpenForReading(const std::string& path) override {
+    return inner_.CanOpenForReading(path);
+  }
+  bool IsFolder(const std::string& path) override { return inner_.IsFolder(path); }
+  std::error_code MakeFolder(const std::string& path) override;
+  std::error_code ListFolder(const std::string& path, FolderEntries& entries) override {
+    return inner_.ListFolder(path, entries);
+  }
+  std::unique_ptr<FileWriter> StartReplacing(const std::string& path,
+                                             std::error_code& error) override;
+  void ProtectFolder(const std::string& folder) override { inner_.ProtectFolder(folder); }
+  std::error_code SyncWritten() override;
+  bool IsSameFolder(const std::string& a, const std::string& b) override {
+    return inner_.IsSameFolder(a, b);
+  }
+  std::error_code CheckReplaceable(const std::string& path) override {
+    return inner_.CheckReplaceable(path);
+  }
+  std::string FoundPath(const std::string& path) override { return inner_.FoundPath(path); }
+  std::error_code KeepCopy(const std::string& from, const std::string& to) override;
+  /// Keeps the file first, as a replaced one is kept.
+  std::error_code RemoveFile(const std::string& path) override;
+  std::error_code RemoveFolder(const std::string& path) override;
+
+  /// Writes the backup folder's manifest, if the run made that folder.
+  std::error_code WriteManifest();
+
+  WriteCounts counts() const;
+
+  /// The backup folder's name, or "" while the run has made none.
+  std::string backup_stamp() const;
+
+  /// The backup folder as the log names it, ending in the separator, or "" while the run has
+  /// made none.
+  std::string backup_folder() const;
+
+  /// The backups' folder under a Live2ch folder, ending in the separator.
+  static std::string BackupRoot(const std::string& live2ch_folder);
+
+ private:
+  friend class KeepingWriter;
+
+  // Puts a writer's file in place: keeps the old one first, commits, and counts and records it.
+  // In a dry run, only tells whether it could be put in place.
+  std::error_code Put(const std::string& path, bool existed, FileWriter* written,
+                      const ContentHash& hash);
+  // Keeps the existing file `found` in the backup folder, once a run; one the run made itself
+  // holds nothing older to keep.
+  std::error_code Keep(const std::string& found);
+  // Counts a file put in place and records what the manifest needs of it.
+  void Record(const std::string& found, bool existed, const ContentHash& hash);
+  void CountUnchanged();
+  std::error_code MakeBackupFolder();
+  bool InBackups(const std::string& path) const;
+  // `found` relative to the Live2ch folder.
+  std::string Relative(const std::string& found) const;
+
+  FileSystem& inner_;
+  const WriteSettings settings_;
+  const std::string found_live2ch_;  // the Live2ch folder as spelt on disk
+  FolderMaker backup_folders_;       // the folders inside the backup folder
+
+  mutable std::mutex mutex_;  // guards everything below
+  WriteCounts counts_;
+  Manifest manifest_;
+  std::string stamp_;                                    // the backup folder made, or ""
+  std::unordered_map<std::string, size_t> made_;         // file key => its entry in manifest_
+  std::unordered_set<std::string> kept_;                 // file keys kept in the backup folder
+};
+
+}  // namespace mirelda
