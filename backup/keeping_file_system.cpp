@@ -11,16 +11,6 @@ namespace {
 // How many backup folders of one second are tried before giving up.
 constexpr int kMaxStampNumber = 999;
 
-// One key for every spelling of a path: case and separators as Windows ignores them.
-std::string PathKey(std::string_view path) {
-  std::string key;
-  for (const char c : path) {
-    const char folded = IsSeparator(c) ? kSep : c;
-    if (folded != kSep || key.empty() || key.back() != kSep) key.push_back(folded);
-  }
-  return ToLowerAscii(key);
-}
-
 std::error_code Refused() { return std::make_error_code(std::errc::permission_denied); }
 
 }  // namespace
@@ -29,9 +19,15 @@ std::error_code Refused() { return std::make_error_code(std::errc::permission_de
 /// written; at the first difference the real writer is started and given what matched so far.
 class KeepingWriter final : public FileWriter {
  public:
+  // `old` holds the old file's bytes where they could be read; `old_hash` the hash of what a dry
+  // run would have written there already.
   KeepingWriter(KeepingFileSystem& fs, std::string path, bool existed,
-                std::optional<std::string> old)
-      : fs_(fs), path_(std::move(path)), existed_(existed), old_(std::move(old)) {}
+                std::optional<std::string> old, std::optional<std::string> old_hash)
+      : fs_(fs),
+        path_(std::move(path)),
+        existed_(existed),
+        old_(std::move(old)),
+        old_hash_(std::move(old_hash)) {}
 
  private:
   std::error_code Write(std::string_view bytes) override {
@@ -46,7 +42,7 @@ class KeepingWriter final : public FileWriter {
   }
 
   std::error_code Finish() override {
-    if (!differs_ && old_ && matched_ == old_->size()) {
+    if ((!differs_ && old_ && matched_ == old_->size()) || (old_hash_ && *old_hash_ == hash_.Text())) {
       fs_.CountUnchanged();
       return {};
     }
@@ -72,6 +68,7 @@ class KeepingWriter final : public FileWriter {
   const std::string path_;
   const bool existed_;
   std::optional<std::string> old_;  // the old file's bytes while they may equal the new ones
+  const std::optional<std::string> old_hash_;
   size_t matched_ = 0;              // how many of them the new bytes have equalled so far
   bool differs_ = false;
   std::unique_ptr<FileWriter> written_;
@@ -84,6 +81,15 @@ KeepingFileSystem::KeepingFileSystem(FileSystem& inner, WriteSettings settings)
       found_live2ch_(inner.FoundPath(settings_.live2ch_folder)),
       backup_folders_(inner) {
   manifest_.restores = settings_.restores;
+}
+
+std::string KeepingFileSystem::PathKey(std::string_view path) {
+  std::string key;
+  for (const char c : path) {
+    const char folded = IsSeparator(c) ? kSep : c;
+    if (folded != kSep || key.empty() || key.back() != kSep) key.push_back(folded);
+  }
+  return ToLowerAscii(key);
 }
 
 std::string KeepingFileSystem::BackupRoot(const std::string& live2ch_folder) {
@@ -108,12 +114,19 @@ std::unique_ptr<FileWriter> KeepingFileSystem::StartReplacing(const std::string&
     error = Refused();
     return nullptr;
   }
+  if (settings_.dry_run) {
+    // What the dry run would have written before stands in for what is on disk.
+    const std::lock_guard lock(mutex_);
+    if (const auto it = dry_written_.find(PathKey(path)); it != dry_written_.end()) {
+      return std::make_unique<KeepingWriter>(*this, path, true, std::nullopt, it->second);
+    }
+  }
   std::string old;
   const std::error_code read = inner_.ReadWhole(path, old);
   // A file that is there but cannot be read is replaced as one that differs, or fails as such.
   const bool existed = read != std::errc::no_such_file_or_directory;
-  return std::make_unique<KeepingWriter>(*this, path, existed,
-                                         read ? std::nullopt : std::optional(std::move(old)));
+  return std::make_unique<KeepingWriter>(
+      *this, path, existed, read ? std::nullopt : std::optional(std::move(old)), std::nullopt);
 }
 
 std::error_code KeepingFileSystem::SyncWritten() {
@@ -145,6 +158,11 @@ std::error_code KeepingFileSystem::WriteManifest() {
     const std::lock_guard lock(mutex_);
     if (stamp_.empty()) return {};
     folder = BackupRoot(settings_.live2ch_folder) + stamp_ + kSep;
+    if (kept_.empty()) {
+      // Every file it was made for failed to be kept: nothing in it to restore.
+      stamp_.clear();
+      return inner_.RemoveFolder(folder);
+    }
     text = FormatManifest(manifest_);
   }
   return inner_.ReplaceWhole(folder + std::string(kManifestName), text);
@@ -169,7 +187,11 @@ std::error_code KeepingFileSystem::Put(const std::string& path, bool existed, Fi
                                        const ContentHash& hash) {
   if (settings_.dry_run) {
     const std::error_code error = inner_.CheckReplaceable(path);
-    if (!error) Record("", existed, hash);
+    if (!error) {
+      Record("", existed, hash);
+      const std::lock_guard lock(mutex_);
+      dry_written_[PathKey(path)] = hash.Text();
+    }
     return error;
   }
   if (existed && settings_.keep_backup) {

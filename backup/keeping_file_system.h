@@ -101,6 +101,8 @@ class KeepingFileSystem final : public FileSystem {
   void CountUnchanged();
   std::error_code MakeBackupFolder();
   bool InBackups(const std::string& path) const;
+  // One key for every spelling of a path: case and separators as Windows ignores them.
+  static std::string PathKey(std::string_view path);
   // `found` relative to the Live2ch folder.
   std::string Relative(const std::string& found) const;
 
@@ -115,6 +117,7 @@ class KeepingFileSystem final : public FileSystem {
   std::string stamp_;                                    // the backup folder made, or ""
   std::unordered_map<std::string, size_t> made_;         // file key => its entry in manifest_
   std::unordered_set<std::string> kept_;                 // file keys kept in the backup folder
+  std::unordered_map<std::string, std::string> dry_written_;  // path key => hash, in a dry run
 };
 
 }  // namespace mirelda

@@ -59,6 +59,8 @@ class FaultyFileSystem final : public FileSystem {
   std::function<bool(const std::string&)> fail_list = [](const std::string&) { return false; };
   std::function<bool(const std::string&)> fail_write = [](const std::string&) { return false; };
   std::function<bool(const std::string&)> fail_keep = [](const std::string&) { return false; };
+  /// Runs after a file has been kept, before it is replaced.
+  std::function<void(const std::string&)> after_keep = [](const std::string&) {};
   /// Runs before each folder is made, as another program might.
   std::function<void(const std::string&)> before_make = [](const std::string&) {};
   bool fail_sync = false;
@@ -99,7 +101,9 @@ class FaultyFileSystem final : public FileSystem {
   std::string FoundPath(const std::string& path) override { return real_->FoundPath(path); }
   std::error_code KeepCopy(const std::string& from, const std::string& to) override {
     if (fail_keep(to)) return std::make_error_code(std::errc::no_space_on_device);
-    return real_->KeepCopy(from, to);
+    const std::error_code error = real_->KeepCopy(from, to);
+    after_keep(to);
+    return error;
   }
   std::error_code RemoveFile(const std::string& path) override { return real_->RemoveFile(path); }
   std::error_code RemoveFolder(const std::string& path) override {
@@ -159,6 +163,7 @@ class FolderPair : public ::testing::Test {
   std::vector<std::string> ConverterLines() const;
   bool Logged(const std::string& line) const;
 
+  bool dry_run_ = false;  ///< whether Run writes nothing
   TempDir dir_;
   const std::string katjusha_ = dir_.Path("k/");
   const std::string live2ch_ = dir_.Path("l/");

@@ -87,7 +87,8 @@ class FileSystem {
 
   /// From now on refuses, with std::errc::permission_denied, every write and folder creation that
   /// would land in `folder` or below it, however the path reaches there; replaces the folder
-  /// protected before.
+  /// protected before. A run starts with it, so what was learnt of the folders before is
+  /// looked at afresh.
   virtual void ProtectFolder(const std::string& folder) = 0;
 
   /// Makes everything written so far durable, so that a power cut cannot take it back.

@@ -262,6 +262,9 @@ class PosixFileSystem final : public FileSystem {
     if (exists) protected_ = IdOf(st);
     written_folders_.clear();
     folder_ids_.clear();
+    // A new run starts here: the folders may have changed since the last one looked.
+    listings_.clear();
+    listed_order_.clear();
   }
 
   std::error_code SyncWritten() override {
