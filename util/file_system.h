@@ -95,6 +95,28 @@ class FileSystem {
 
   /// True when both paths name the same existing folder.
   virtual bool IsSameFolder(const std::string& a, const std::string& b) = 0;
+
+  /// What replacing the file `path` would fail with, found without writing anything: a folder
+  /// under its name, a file that is not the user's to write, a folder that cannot be written
+  /// into or lies in the protected one. Folders missing on the way count as made, so the
+  /// nearest one that exists is the one looked at; a file where a folder is needed fails.
+  virtual std::error_code CheckReplaceable(const std::string& path) = 0;
+
+  /// The path with every existing component spelt as the file system holds it: on POSIX the
+  /// names found without regard to case, on Windows their stored case. What does not exist is
+  /// kept as given.
+  virtual std::string FoundPath(const std::string& path) = 0;
+
+  /// Gives the existing file `from` a second name `to`, in a folder that exists, so that its
+  /// bytes survive whatever later takes `from`'s place. Where the file system cannot link, `to`
+  /// becomes a copy, on disk before this returns. An existing `to` is never overwritten.
+  virtual std::error_code KeepCopy(const std::string& from, const std::string& to) = 0;
+
+  /// Removes one file; a folder is never removed by it.
+  virtual std::error_code RemoveFile(const std::string& path) = 0;
+
+  /// Removes one empty folder; std::errc::directory_not_empty when something is in it.
+  virtual std::error_code RemoveFolder(const std::string& path) = 0;
 };
 
 /// The file system of the platform the program runs on.
