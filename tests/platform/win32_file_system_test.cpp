@@ -89,6 +89,73 @@ TEST_F(Win32FileSystemTest, PathsBeyondMaxPathWorkInEveryCall) {
   EXPECT_EQ(WidenPath(folder + "x\\..\\"), literal);
   EXPECT_EQ(WidenPath("\\\\srv\\s\\" + std::string(300, 'n')),
             L"\\\\?\\UNC\\srv\\s\\" + std::wstring(300, L'n'));
+  EXPECT_EQ(fs_->FoundPath(folder + "1.IDX"), file);
+}
+
+TEST_F(Win32FileSystemTest, KeptCopiesOutliveTheReplacedFileAndOverwriteNothing) {
+  const std::string from = dir_.Path("favorite.idx"), to = dir_.Path("favorite.bak");
+  test::WriteBytes(from, "old");
+  ASSERT_FALSE(fs_->KeepCopy(from, to));
+  EXPECT_EQ(Read(from) + Read(to), "oldold");
+  ASSERT_FALSE(fs_->ReplaceWhole(from, "new"));
+  EXPECT_EQ(Read(from) + Read(to), "newold");
+  EXPECT_EQ(fs_->KeepCopy(from, to), std::errc::file_exists);
+  EXPECT_EQ(Read(to), "old");
+  ASSERT_FALSE(fs_->MakeFolder(dir_.Path("k")));
+  fs_->ProtectFolder(dir_.Path("k"));
+  EXPECT_EQ(fs_->KeepCopy(from, dir_.Path("k\\favorite.bak")), std::errc::permission_denied);
+}
+
+TEST_F(Win32FileSystemTest, FoundPathsTakeTheStoredCaseOfWhatExists) {
+  test::WriteBytes(dir_.Path("Log\\2ch.NET\\Board.idx"), "");
+  for (const auto& [typed, found] : std::vector<std::pair<std::string, std::string>>{
+           {"LOG\\2CH.net\\board.IDX", "Log\\2ch.NET\\Board.idx"},
+           {"log/2CH.NET/New\\b.IDX", "Log/2ch.NET/New\\b.IDX"},
+           {"log\\2ch.net\\*.idx", "Log\\2ch.NET\\*.idx"}}) {  // no wildcard search
+    EXPECT_EQ(fs_->FoundPath(dir_.Path() + typed), dir_.Path() + found);
+  }
+}
+
+TEST_F(Win32FileSystemTest, CheckingWhetherFilesCanBeReplacedChangesNothing) {
+  const std::string stale = ".mirelda-4194305-1";  // no Windows process id is odd
+  for (const char* file : {"file", "locked.txt", "k\\1.idx"}) test::WriteBytes(dir_.Path(file), "");
+  test::WriteBytes(dir_.Path("folder\\" + stale), "");
+  SetFileAttributesW(Widen(dir_.Path("locked.txt")).c_str(), FILE_ATTRIBUTE_READONLY);
+  fs_->ProtectFolder(dir_.Path("k"));
+  const auto E = [](std::errc error) { return std::make_error_code(error); };
+  for (const auto& [path, error] : std::vector<std::pair<std::string, std::error_code>>{
+           {"file", {}},
+           {"folder\\1.idx", {}},
+           {"new\\newer\\1.idx", {}},
+           {"folder", E(std::errc::is_a_directory)},
+           {"locked.txt", E(std::errc::permission_denied)},
+           {"file\\1.idx", E(std::errc::not_a_directory)},
+           {"file\\new\\1.idx", E(std::errc::not_a_directory)},
+           {"k\\new\\1.idx", E(std::errc::permission_denied)}}) {
+    EXPECT_EQ(fs_->CheckReplaceable(dir_.Path(path)), error) << path;
+  }
+  EXPECT_EQ(Files(dir_.Path("folder")), Names{stale});
+  EXPECT_FALSE(fs_->IsFolder(dir_.Path("new")));
+  // The folder is still written into for the first time, and its stale temporary goes then.
+  ASSERT_FALSE(fs_->ReplaceWhole(dir_.Path("folder\\1.idx"), ""));
+  EXPECT_EQ(Files(dir_.Path("folder")), Names{"1.idx"});
+}
+
+TEST_F(Win32FileSystemTest, RemovingTakesOneEmptyFolderOrOneWritableFile) {
+  const std::string folder = dir_.Path("full"), file = dir_.Path("full\\locked.txt");
+  test::WriteBytes(file, "");
+  SetFileAttributesW(Widen(file).c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(fs_->RemoveFile(file), std::errc::permission_denied);
+  EXPECT_EQ(fs_->RemoveFile(folder), std::errc::is_a_directory);
+  // The portable code itself, not a Win32 one that happens to match it.
+  EXPECT_EQ(fs_->RemoveFolder(folder), std::make_error_code(std::errc::directory_not_empty));
+  SetFileAttributesW(Widen(file).c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_FALSE(fs_->RemoveFile(file));
+  fs_->ProtectFolder(folder);
+  EXPECT_EQ(fs_->RemoveFolder(folder), std::errc::permission_denied);
+  fs_->ProtectFolder(dir_.Path("elsewhere"));
+  EXPECT_FALSE(fs_->RemoveFolder(folder));
+  EXPECT_FALSE(fs_->IsFolder(folder));
 }
 
 }  // namespace

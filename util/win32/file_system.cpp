@@ -38,6 +38,8 @@ std::error_code ToErrorCode(DWORD error) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
       return std::make_error_code(std::errc::no_space_on_device);
+    case ERROR_DIR_NOT_EMPTY:
+      return std::make_error_code(std::errc::directory_not_empty);
     default:
       return {static_cast<int>(error), std::system_category()};
   }
@@ -137,6 +139,88 @@ DWORD Attributes(const std::string& path) {
 
 bool IsFolderAttributes(DWORD attributes) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Why the file with these attributes cannot be replaced; nothing for INVALID_FILE_ATTRIBUTES,
+// a file that is still to be made.
+std::error_code RefusedTarget(DWORD attributes) {
+  if (attributes == INVALID_FILE_ATTRIBUTES) return {};
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::make_error_code(std::errc::is_a_directory);
+  if (attributes & FILE_ATTRIBUTE_READONLY)
+    return std::make_error_code(std::errc::permission_denied);
+  return {};
+}
+
+// A folder's path (ending in a separator) as the name of the folder itself, which is how a
+// file in its place is found; a root ("C:\", "\") keeps its separator.
+std::string FolderName(const std::string& folder) {
+  std::string_view name = folder;
+  while (name.size() > 1 && IsSeparator(name.back())) name.remove_suffix(1);
+  return name.empty() || IsSeparator(name.back()) || name.back() == ':' ? folder
+                                                                        : std::string(name);
+}
+
+// Whether the user's rights keep `access` (FILE_ADD_FILE, FILE_ADD_SUBDIRECTORY, DELETE) out of
+// an existing folder or file. Opening it for that access checks its rights and changes nothing;
+// a failure other than a refusal (another program holding it) says nothing about them, and is
+// left to the write itself.
+std::error_code RefusedAccess(const std::string& folder, DWORD access) {
+  const Handle handle(CreateFileW(WidenPath(folder).c_str(), access,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (handle.valid()) return {};
+  const DWORD error = GetLastError();
+  return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT ? ToErrorCode(error)
+                                                                      : std::error_code{};
+}
+
+// Hard links cannot be made there: the file system has none (FAT, some network shares), the
+// two names lie on different volumes, the file has too many names already, or FAT says so
+// through a refusal.
+bool CannotLink(DWORD error) {
+  return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
+         error == ERROR_NOT_SAME_DEVICE || error == ERROR_TOO_MANY_LINKS ||
+         error == ERROR_ACCESS_DENIED;
+}
+
+// Copies `from` to a new file `to` and puts the copy on disk; a copy that cannot be flushed is
+// removed again.
+std::error_code CopyToDisk(const std::wstring& from, const std::wstring& to) {
+  if (!CopyFileW(from.c_str(), to.c_str(), TRUE)) return LastError();
+  // The copy takes the original's marks, and a read-only file cannot be opened for the write
+  // access that flushing takes: the mark is lifted while it is flushed.
+  const DWORD attributes = GetFileAttributesW(to.c_str());
+  const bool read_only =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  if (read_only) SetFileAttributesW(to.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  std::error_code error;
+  {
+    const Handle copy(CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!copy.valid() || !FlushFileBuffers(copy.get())) error = LastError();
+  }
+  if (error) {
+    DeleteFileW(to.c_str());
+  } else if (read_only) {
+    SetFileAttributesW(to.c_str(), attributes);
+  }
+  return error;
+}
+
+// Characters that FindFirstFileExW takes as wildcards; no stored name holds one.
+bool HasWildcard(std::string_view name) { return name.find_first_of("*?<>\"") != name.npos; }
+
+// How many characters of the path name its root, kept as given: "C:\", "C:", "\",
+// "\\server\share\"; 0 for a relative path.
+size_t RootLength(std::string_view path) {
+  if (path.size() >= 2 && path[1] == ':') return path.size() > 2 && IsSeparator(path[2]) ? 3 : 2;
+  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    const size_t server_end = path.find_first_of(kSeparators, 2);
+    if (server_end == path.npos) return path.size();
+    const size_t share_end = path.find_first_of(kSeparators, server_end + 1);
+    return share_end == path.npos ? path.size() : share_end + 1;
+  }
+  return !path.empty() && IsSeparator(path[0]) ? 1 : 0;
 }
 
 std::error_code WriteAll(HANDLE handle, std::string_view bytes) {
@@ -289,14 +373,7 @@ class Win32FileSystem final : public FileSystem {
     const std::wstring target = WidenPath(path);
     const DWORD old_attributes = GetFileAttributesW(target.c_str());
     const bool existed = old_attributes != INVALID_FILE_ATTRIBUTES;
-    if (existed && (old_attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      error = std::make_error_code(std::errc::is_a_directory);
-      return nullptr;
-    }
-    if (existed && (old_attributes & FILE_ATTRIBUTE_READONLY)) {
-      error = std::make_error_code(std::errc::permission_denied);
-      return nullptr;
-    }
+    if ((error = RefusedTarget(old_attributes))) return nullptr;
     std::wstring temp;
     const HANDLE file = CreateTemporary(folder, temp);
     if (file == INVALID_HANDLE_VALUE) {
@@ -326,6 +403,105 @@ class Win32FileSystem final : public FileSystem {
            ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
   }
 
+  std::error_code CheckReplaceable(const std::string& path) override {
+    if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
+    const DWORD attributes = Attributes(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      if (const std::error_code error = CheckFolder(FolderOf(path))) return error;
+      if (const std::error_code error = RefusedTarget(attributes)) return error;
+      // The temporary is made in the folder, and then takes the place of the file, which
+      // takes the right to delete it.
+      if (const std::error_code error = RefusedAccess(FolderOf(path), FILE_ADD_FILE)) return error;
+      return RefusedAccess(path, DELETE);
+    }
+    // A name no file can have fails as the write would.
+    if (const DWORD error = GetLastError();
+        error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+      return ToErrorCode(error);
+    // Up to the nearest folder that exists, which the missing ones would be made in.
+    bool made = false;
+    for (std::string folder = FolderOf(path);;) {
+      const std::string name = FolderName(folder);
+      const DWORD found = Attributes(name);
+      if (found != INVALID_FILE_ATTRIBUTES) {
+        if (!IsFolderAttributes(found)) return std::make_error_code(std::errc::not_a_directory);
+        if (const std::error_code error = CheckFolder(folder)) return error;
+        return RefusedAccess(folder, made ? FILE_ADD_SUBDIRECTORY : FILE_ADD_FILE);
+      }
+      const DWORD error = GetLastError();
+      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return ToErrorCode(error);
+      // A root has nothing above it; a relative path begins in the current folder.
+      const size_t last = name == folder ? std::string::npos : name.find_last_of(kSeparators);
+      if (last != std::string::npos) {
+        folder = name.substr(0, last + 1);
+      } else if (name != folder && name != "." && name.find(':') == std::string::npos) {
+        folder = ".\\";
+      } else {
+        return ToErrorCode(error);
+      }
+      made = true;
+    }
+  }
+
+  std::string FoundPath(const std::string& path) override {
+    if (HasNul(path)) return path;
+    const size_t root = RootLength(path);
+    std::string found = path.substr(0, root);
+    // Each name is looked up in the folder found so far, until one is missing.
+    bool exists = true;
+    for (size_t start = root; start < path.size();) {
+      const size_t end = std::min(path.find_first_of(kSeparators, start), path.size());
+      std::string name = path.substr(start, end - start);
+      if (exists && !name.empty() && name != "." && name != ".." && !HasWildcard(name)) {
+        WIN32_FIND_DATAW data;
+        const HANDLE search = FindFirstFileExW(WidenPath(found + name).c_str(), FindExInfoBasic,
+                                               &data, FindExSearchNameMatch, nullptr, 0);
+        exists = search != INVALID_HANDLE_VALUE;
+        if (exists) {
+          FindClose(search);
+          name = Narrow(data.cFileName);
+        }
+      }
+      found += name;
+      if (end < path.size()) found += path[end];
+      start = end + 1;
+    }
+    return found;
+  }
+
+  std::error_code KeepCopy(const std::string& from, const std::string& to) override {
+    if (HasNul(from) || HasNul(to)) return std::make_error_code(std::errc::invalid_argument);
+    if (const std::error_code error = PrepareFolder(FolderOf(to))) return error;
+    const std::wstring wide_from = WidenPath(from), wide_to = WidenPath(to);
+    if (CreateHardLinkW(wide_to.c_str(), wide_from.c_str(), nullptr)) return {};
+    const DWORD error = GetLastError();
+    return CannotLink(error) ? CopyToDisk(wide_from, wide_to) : ToErrorCode(error);
+  }
+
+  std::error_code RemoveFile(const std::string& path) override {
+    if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
+    // A removal changes the folder as a write does, and keeps out of the protected one too.
+    if (const std::error_code error = CheckFolder(FolderOf(path))) return error;
+    if (DeleteFileW(WidenPath(path).c_str())) return {};
+    const DWORD error = GetLastError();
+    // Windows refuses a folder as it refuses a read-only file.
+    return error == ERROR_ACCESS_DENIED && IsFolder(path)
+               ? std::make_error_code(std::errc::is_a_directory)
+               : ToErrorCode(error);
+  }
+
+  std::error_code RemoveFolder(const std::string& path) override {
+    if (HasNul(path) || path.empty()) return std::make_error_code(std::errc::invalid_argument);
+    // The folder itself may be the protected one.
+    if (const std::error_code error = CheckFolder(IsSeparator(path.back()) ? path : path + kSep))
+      return error;
+    if (RemoveDirectoryW(WidenPath(path).c_str())) return {};
+    const DWORD error = GetLastError();
+    // ERROR_DIRECTORY: the name is a file's.
+    return error == ERROR_DIRECTORY ? std::make_error_code(std::errc::not_a_directory)
+                                    : ToErrorCode(error);
+  }
+
  private:
   static bool IdentifyFolder(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
     const Handle folder(OpenFolder(path));
@@ -350,15 +526,38 @@ class Win32FileSystem final : public FileSystem {
     const std::lock_guard lock(mutex_);
     auto known = written_folders_.find(folder);
     if (known == written_folders_.end()) {
-      std::wstring real;
-      if (!protected_.empty()) {
-        if (const std::error_code error = FinalPath(folder, real)) return error;
-      }
-      const bool in_protected = !protected_.empty() && LiesIn(real, protected_);
+      bool in_protected = false;
+      if (const std::error_code error = FindProtected(folder, in_protected)) return error;
       if (!in_protected) RemoveStaleTemporaries(folder);
       known = written_folders_.emplace(folder, in_protected).first;
     }
-    return known->second ? std::make_error_code(std::errc::permission_denied) : std::error_code{};
+    return Refusal(known->second);
+  }
+
+  // What PrepareFolder would refuse the folder with, found without removing anything: a folder
+  // not yet written into is not recorded as written.
+  std::error_code CheckFolder(const std::string& folder) {
+    const std::lock_guard lock(mutex_);
+    const auto known = written_folders_.find(folder);
+    bool in_protected = known != written_folders_.end() && known->second;
+    if (known == written_folders_.end()) {
+      if (const std::error_code error = FindProtected(folder, in_protected)) return error;
+    }
+    return Refusal(in_protected);
+  }
+
+  // Whether an existing folder lies in the protected one; mutex_ is held.
+  std::error_code FindProtected(const std::string& folder, bool& in_protected) {
+    in_protected = false;
+    if (protected_.empty()) return {};
+    std::wstring real;
+    if (const std::error_code error = FinalPath(folder, real)) return error;
+    in_protected = LiesIn(real, protected_);
+    return {};
+  }
+
+  static std::error_code Refusal(bool in_protected) {
+    return in_protected ? std::make_error_code(std::errc::permission_denied) : std::error_code{};
   }
 
   std::atomic<unsigned> serial_ = 0;
