@@ -73,7 +73,10 @@ TEST_F(CliTest, UsageErrorsSayWhatIsWrongAndDoNothing) {
       {{"--kinds=fav,", "a", "b"}, "a kind is missing after the last ','"},
       {{"--frobnicate"}, "unknown option '--frobnicate'"},
       {{"--kinds"}, "--kinds needs a list"},
-      {{"--jobs=0", "a", "b"}, "--jobs needs a number from 1 to 64"}};
+      {{"--jobs=0", "a", "b"}, "--jobs needs a number from 1 to 64"},
+      {{"L", "--restore", "--no-backup"}, "--restore takes no other option"},
+      {{"--restore"}, "a Live2ch folder is needed"},
+      {{"--restore", "L", "S", "x"}, "too many arguments"}};
   for (const auto& [args, reason] : cases) {
     EXPECT_EQ(Cli(args), 2);
     EXPECT_EQ(Err().rfind("mirelda-cli: " + reason + "\nusage: mirelda-cli", 0), 0u) << reason;
@@ -92,6 +95,8 @@ TEST_F(CliTest, HelpShowsKindsAndNoticeVersionTheVersionAndAMissingProgramExitsO
   EXPECT_EQ(Cli({"L", "L"}), 1);
   EXPECT_EQ(Err(), "かちゅ～しゃが見つかりません\n");
   EXPECT_EQ(Out(), "");
+  EXPECT_EQ(Cli({"--restore", "L"}), 1);
+  EXPECT_EQ(Err(), "mirelda-cli: " + test::P("L/mirelda-backup/") + ": no backup to restore\n");
 }
 
 #ifndef _WIN32  // the log names Katjusha's files with the platform separator

@@ -85,8 +85,8 @@ class FileSystem {
   /// Replaces the file's whole content with `bytes` in one step, as StartReplacing does.
   std::error_code ReplaceWhole(const std::string& path, std::string_view bytes);
 
-  /// From now on refuses, with std::errc::permission_denied, every write and folder creation that
-  /// would land in `folder` or below it, however the path reaches there; replaces the folder
+  /// From now on refuses, with std::errc::permission_denied, every write, removal and folder
+  /// creation that would land in `folder` or below it, however the path reaches there; replaces the folder
   /// protected before. A run starts with it, so what was learnt of the folders before is
   /// looked at afresh.
   virtual void ProtectFolder(const std::string& folder) = 0;
@@ -110,13 +110,16 @@ class FileSystem {
 
   /// Gives the existing file `from` a second name `to`, in a folder that exists, so that its
   /// bytes survive whatever later takes `from`'s place. Where the file system cannot link, `to`
-  /// becomes a copy, on disk before this returns. An existing `to` is never overwritten.
+  /// becomes a copy, on disk before this returns. An existing `to` is never overwritten
+  /// (std::errc::file_exists). A link shares its bytes with `from` until `from` is replaced, so
+  /// nothing may write into either in place meanwhile.
   virtual std::error_code KeepCopy(const std::string& from, const std::string& to) = 0;
 
-  /// Removes one file; a folder is never removed by it.
+  /// Removes one file; a folder is never removed by it (std::errc::is_a_directory).
   virtual std::error_code RemoveFile(const std::string& path) = 0;
 
-  /// Removes one empty folder; std::errc::directory_not_empty when something is in it.
+  /// Removes one empty folder; std::errc::directory_not_empty when something is in it,
+  /// std::errc::not_a_directory when it is a file.
   virtual std::error_code RemoveFolder(const std::string& path) = 0;
 };
 

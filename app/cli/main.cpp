@@ -33,7 +33,7 @@ int Restore(const RestoreRequest& request) {
   const auto fs = MakeNativeFileSystem();
   const RestoreOutcome outcome = RestoreRun(request, report, *fs, std::time(nullptr));
   if (outcome == RestoreOutcome::kNoBackup) {
-    const std::string folder = WithSeparator(request.live2ch_folder) + "mirelda-backup";
+    const std::string folder = KeepingFileSystem::BackupRoot(WithSeparator(request.live2ch_folder));
     WriteLine(stderr, "mirelda-cli: " + folder + ": " +
                           (request.stamp.empty() ? "no backup to restore"
                                                  : "no backup named " + request.stamp));

@@ -334,6 +334,7 @@ class PosixFileSystem final : public FileSystem {
     if (lstat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
       return std::make_error_code(std::errc::is_a_directory);
     }
+    if (const std::error_code error = PrepareFolder(SplitParent(target).first)) return error;
     if (unlink(target.c_str()) != 0) return LastError();
     Forget(target);
     return {};
@@ -342,6 +343,8 @@ class PosixFileSystem final : public FileSystem {
   std::error_code RemoveFolder(const std::string& path) override {
     if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
     const std::string target = Resolve(path);
+    // The protected folder is refused as well as what lies in it.
+    if (const std::error_code error = PrepareFolder(target)) return error;
     if (rmdir(target.c_str()) != 0) {
       if (errno == EEXIST) return std::make_error_code(std::errc::directory_not_empty);
       return LastError();
