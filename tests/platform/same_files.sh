@@ -19,10 +19,22 @@ timeout 120 "$emulator" "$windows_cli" --kinds "$kinds" "$(winepath -w "$example
   lin_status=$?
 
 # The logs name files by full paths, which differ between the platforms in the folder prefix
-# and the separator; relative paths read from Katjusha's files keep their "\" on both.
+# and the separator; relative paths read from Katjusha's files keep their "\" on both. The
+# backup folder is named for each run's start.
 windows_prefix=$(winepath -w "$examples/katjusha" | sed 's|\\|\\\\|g')
-sed -e "s|^$windows_prefix|K|" -e '/^K/ s|\\|/|g' "$work/win.log" >"$work/win.norm"
-sed -e "s|^$examples/katjusha|K|" "$work/lin.log" >"$work/lin.norm"
+windows_live2ch=$(winepath -w "$work/win" | sed 's|\\|\\\\|g')
+stamp='[0-9]\{8\}-[0-9]\{6\}'
+sed -e "s|^$windows_prefix|K|" -e "s|^$windows_live2ch|L|" -e '/^[KL]\\/ s|\\|/|g' \
+  -e "s|$stamp|STAMP|" "$work/win.log" >"$work/win.norm"
+sed -e "s|^$examples/katjusha|K|" -e "s|^$work/lin|L|" -e "s|$stamp|STAMP|" "$work/lin.log" \
+  >"$work/lin.norm"
+# The manifests list files in the order they were written, with the platform's separator.
+for side in win lin; do
+  mv "$work/$side/mirelda-backup/"* "$work/$side/mirelda-backup/STAMP"
+  manifest=$work/$side/mirelda-backup/STAMP/mirelda-manifest.txt
+  tr '\\' '/' <"$manifest" | sort >"$work/$side.manifest"
+  mv "$work/$side.manifest" "$manifest"
+done
 
 failed=0
 [ "$win_status" = "$lin_status" ] || {
