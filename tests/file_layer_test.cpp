@@ -140,6 +140,19 @@ TEST_F(FileLayerTest, AFileThatIsNotTheUsersToWriteIsNotReplacedInAFolderThatIs)
   EXPECT_EQ(outcome, RunOutcome::kCompletedWithFailures);
   EXPECT_EQ(Live2ch("favboard.fbd"), "theirs");
 }
+
+// A file kept from another file system, where no link can reach, is copied whole, and keeps its
+// bytes when the original is replaced.
+TEST_F(FileLayerTest, AFileThatCannotBeLinkedIsKeptAsACopy) {
+  const std::string other = "/dev/shm/mirelda-keep-" + std::to_string(getpid());
+  if (!fs::exists("/dev/shm")) GTEST_SKIP() << "no second file system at /dev/shm";
+  test::WriteBytes(other, std::string(100000, 'o'));
+  EXPECT_FALSE(fs_.KeepCopy(other, live2ch_ + "kept"));
+  EXPECT_FALSE(fs_.ReplaceWhole(other, "new"));
+  EXPECT_EQ(Live2ch("kept"), std::string(100000, 'o'));
+  EXPECT_EQ(fs_.KeepCopy(other, live2ch_ + "kept"), std::errc::file_exists);
+  fs::remove(other);
+}
 #endif
 
 }  // namespace
