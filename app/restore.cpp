@@ -143,8 +143,8 @@ RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, File
   const std::string root = KeepingFileSystem::BackupRoot(live2ch);
   const std::vector<std::string> stamps = ListStamps(fs, root);
   std::string stamp = request.stamp;
-  if (stamps.empty() || (!stamp.empty() && std::find(stamps.begin(), stamps.end(), stamp) ==
-                                               stamps.end())) {
+  if (stamps.empty() ||
+      (!stamp.empty() && std::find(stamps.begin(), stamps.end(), stamp) == stamps.end())) {
     return RestoreOutcome::kNoBackup;
   }
   if (stamp.empty() && (stamp = LatestNotRestored(fs, root, stamps)).empty()) {
@@ -167,7 +167,8 @@ RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, File
   if (const std::error_code error = writes.WriteManifest()) {
     restorer.Fail(writes.backup_folder() + "に書き込めませんでした", writes.backup_folder(), error);
   }
-  if (const std::error_code error = MarkRestored(fs, root, stamp, manifest, writes.backup_stamp())) {
+  if (const std::error_code error =
+          MarkRestored(fs, root, stamp, manifest, writes.backup_stamp())) {
     restorer.Fail(source + "に書き込めませんでした", source, error);
   }
   if (const std::error_code error = writes.SyncWritten()) {
@@ -176,7 +177,8 @@ RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, File
   if (const std::string kept = writes.backup_folder(); !kept.empty()) {
     report.AddLine(kept + "に置き換え前のファイルを保存しました");
   }
-  report.AddLine(restorer.failures() == 0 ? "すべて元に戻しました" : "元に戻せなかったファイルがあります");
+  report.AddLine(restorer.failures() == 0 ? "すべて元に戻しました"
+                                          : "元に戻せなかったファイルがあります");
   return restorer.failures() == 0 ? RestoreOutcome::kRestored
                                   : RestoreOutcome::kRestoredWithFailures;
 }

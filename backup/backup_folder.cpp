@@ -65,7 +65,8 @@ std::string FormatManifest(const Manifest& manifest) {
   if (!manifest.restores.empty()) text += "restores\t" + manifest.restores + "\n";
   if (!manifest.restored_by.empty()) text += "restored-by\t" + manifest.restored_by + "\n";
   for (const std::string& path : manifest.created_folders) text += "folder\t" + path + "\n";
-  for (const auto& file : manifest.created) text += "created\t" + file.hash + "\t" + file.path + "\n";
+  for (const auto& file : manifest.created)
+    text += "created\t" + file.hash + "\t" + file.path + "\n";
   for (const std::string& path : manifest.replaced) text += "replaced\t" + path + "\n";
   return text;
 }

@@ -42,7 +42,8 @@ class KeepingWriter final : public FileWriter {
   }
 
   std::error_code Finish() override {
-    if ((!differs_ && old_ && matched_ == old_->size()) || (old_hash_ && *old_hash_ == hash_.Text())) {
+    if ((!differs_ && old_ && matched_ == old_->size()) ||
+        (old_hash_ && *old_hash_ == hash_.Text())) {
       fs_.CountUnchanged();
       return {};
     }
@@ -69,7 +70,7 @@ class KeepingWriter final : public FileWriter {
   const bool existed_;
   std::optional<std::string> old_;  // the old file's bytes while they may equal the new ones
   const std::optional<std::string> old_hash_;
-  size_t matched_ = 0;              // how many of them the new bytes have equalled so far
+  size_t matched_ = 0;  // how many of them the new bytes have equalled so far
   bool differs_ = false;
   std::unique_ptr<FileWriter> written_;
   ContentHash hash_;

@@ -114,9 +114,9 @@ class KeepingFileSystem final : public FileSystem {
   mutable std::mutex mutex_;  // guards everything below
   WriteCounts counts_;
   Manifest manifest_;
-  std::string stamp_;                                    // the backup folder made, or ""
-  std::unordered_map<std::string, size_t> made_;         // file key => its entry in manifest_
-  std::unordered_set<std::string> kept_;                 // file keys kept in the backup folder
+  std::string stamp_;                                         // the backup folder made, or ""
+  std::unordered_map<std::string, size_t> made_;              // file key => its entry in manifest_
+  std::unordered_set<std::string> kept_;                      // file keys kept in the backup folder
   std::unordered_map<std::string, std::string> dry_written_;  // path key => hash, in a dry run
 };
 

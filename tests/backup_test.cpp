@@ -52,7 +52,8 @@ class BackupTest : public test::FolderPair {
   // The Live2ch folder's files, the backups aside.
   test::Files Live2chFiles() const {
     test::Files files = test::Snapshot(live2ch_);
-    std::erase_if(files, [](const auto& file) { return file.first.rfind("mirelda-backup", 0) == 0; });
+    std::erase_if(files,
+                  [](const auto& file) { return file.first.rfind("mirelda-backup", 0) == 0; });
     return files;
   }
 
@@ -85,7 +86,9 @@ TEST_F(BackupTest, OnlyChangedFilesAreReplacedAndEachIsKeptFirstAsSpeltOnDisk) {
 
 TEST_F(BackupTest, AFileThatCannotBeKeptIsNotReplaced) {
   Live2ch("namelist.txt", "old");
-  fs_.fail_keep = [](const std::string& path) { return path.find("namelist") != std::string::npos; };
+  fs_.fail_keep = [](const std::string& path) {
+    return path.find("namelist") != std::string::npos;
+  };
   EXPECT_EQ(Run("namemail"), RunOutcome::kCompletedWithFailures);
   EXPECT_EQ(Live2ch("namelist.txt"), test::Sjis("old"));
   EXPECT_EQ(ConverterLines(), (Lines{live2ch_ + "namelist.txtに書き込めませんでした"}));
@@ -160,7 +163,8 @@ TEST_F(BackupTest, ARestoreIsSafeTwiceAndCanItselfBeUndone) {
                    l + "namelist.txtを元に戻しました", l + "favboard.fbdを削除しました",
                    l + test::P("ftd/news.ftd") + "を削除しました",
                    l + "maillist.txtは変換の後で変更されているため残しました",
-                   l + test::P("mirelda-backup/") + Stamp() + kSep + "に置き換え前のファイルを保存しました",
+                   l + test::P("mirelda-backup/") + Stamp() + kSep +
+                       "に置き換え前のファイルを保存しました",
                    "すべて元に戻しました"}));
   EXPECT_EQ(Live2chFiles(), (test::Files{{"live2ch.exe", ""},
                                          {"maillist.txt", test::Sjis("used by Live2ch")},
@@ -181,7 +185,9 @@ TEST_F(BackupTest, ARestoreIsSafeTwiceAndCanItselfBeUndone) {
 
 TEST_F(BackupTest, AManifestNotWrittenIsAFailureAndBackupsAreListedOldestFirst) {
   Live2ch("namelist.txt", "old");
-  fs_.fail_write = [](const std::string& path) { return path.find("manifest") != std::string::npos; };
+  fs_.fail_write = [](const std::string& path) {
+    return path.find("manifest") != std::string::npos;
+  };
   EXPECT_EQ(Run("namemail"), RunOutcome::kCompletedWithFailures);
   const std::string run = Stamp();
   EXPECT_TRUE(Logged(live2ch_ + test::P("mirelda-backup/") + run + kSep +
@@ -191,8 +197,8 @@ TEST_F(BackupTest, AManifestNotWrittenIsAFailureAndBackupsAreListedOldestFirst) 
     fs::create_directories(live2ch_ + test::P("mirelda-backup/") + name);
   }
   EXPECT_EQ(ListStamps(fs_, live2ch_ + "mirelda-backup"),
-            (Lines{"20251231-235959", "20260101-000000", "20260101-000000-2",
-                   "20260101-000000-10", run}));
+            (Lines{"20251231-235959", "20260101-000000", "20260101-000000-2", "20260101-000000-10",
+                   run}));
 }
 
 TEST_F(BackupTest, NoWriteReachesTheBackups) {

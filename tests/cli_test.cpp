@@ -158,8 +158,9 @@ TEST_F(CliTest, UnwritableFilesExitThreeWithTheReasonBesideTheLogLine) {
 
 TEST_F(CliTest, KindsReplaceTheDefaultsInBothSpellings) {
   EXPECT_EQ(Cli({"--kinds=namemail", "--no-backup", "K", "L"}), 0);
-  EXPECT_EQ(Out(), "各変換作業を開始します\n新規1件、置換1件、変更なし0件、変なidx0件、失敗0件\n"
-                   "すべて変換完了\n");
+  EXPECT_EQ(Out(),
+            "各変換作業を開始します\n新規1件、置換1件、変更なし0件、変なidx0件、失敗0件\n"
+            "すべて変換完了\n");
   EXPECT_EQ(Cli({"--kinds", "brd", "K", "L"}), 0);
   EXPECT_EQ(Out(),
             "各変換作業を開始します\n板ボタンを変換します\n8件ありました\n板ボタン変換完了\n"

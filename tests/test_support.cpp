@@ -95,8 +95,8 @@ RunOutcome FolderPair::Run(const std::string& kinds, int jobs) {
   const auto before = Snapshot(katjusha_);
   std::error_code error;
   const auto codec = Cp932Codec::Open(error);
-  const RunOutcome outcome =
-      RunConversion({katjusha_, live2ch_, Kinds(kinds), jobs, true, dry_run_}, report_, fs_, *codec);
+  const RunOutcome outcome = RunConversion(
+      {katjusha_, live2ch_, Kinds(kinds), jobs, true, dry_run_}, report_, fs_, *codec);
   EXPECT_EQ(Snapshot(katjusha_), before) << "the Katjusha folder was changed";
   return outcome;
 }

@@ -86,8 +86,8 @@ class FileSystem {
   std::error_code ReplaceWhole(const std::string& path, std::string_view bytes);
 
   /// From now on refuses, with std::errc::permission_denied, every write, removal and folder
-  /// creation that would land in `folder` or below it, however the path reaches there; replaces the folder
-  /// protected before. A run starts with it, so what was learnt of the folders before is
+  /// creation that would land in `folder` or below it, however the path reaches there; replaces the
+  /// folder protected before. A run starts with it, so what was learnt of the folders before is
   /// looked at afresh.
   virtual void ProtectFolder(const std::string& folder) = 0;
 

@@ -76,8 +76,9 @@ bool TakeFolders(const std::vector<std::string>& folders, Options& options, std:
   const bool restore = options.action == Options::Action::kRestore;
   const size_t least = restore ? 1 : 2;
   if (folders.size() < least || folders.size() > 2) {
-    error = folders.size() < least ? (restore ? "a Live2ch folder is needed" : "two folders are needed")
-                                   : "too many arguments";
+    error = folders.size() < least
+                ? (restore ? "a Live2ch folder is needed" : "two folders are needed")
+                : "too many arguments";
     return false;
   }
   if (restore) {

@@ -492,8 +492,8 @@ class PosixFileSystem final : public FileSystem {
   // Starts a temporary named for this process beside the target, with the mode of the file it
   // replaces (`old`) or that of a new file.
   std::unique_ptr<FileWriter> StartTemporary(const std::string& folder, const std::string& target,
-                                             std::optional<struct stat> old,
-                                             std::error_code& error, bool durable = false) {
+                                             std::optional<struct stat> old, std::error_code& error,
+                                             bool durable = false) {
     const mode_t mode = old ? old->st_mode & 07777 : 0666 & ~umask_;
     std::string temp;
     int fd;
