@@ -253,7 +253,7 @@ std::error_code KeepingFileSystem::MakeBackupFolder() {
   // Two runs in one second get a folder each.
   for (int number = 1; number <= kMaxStampNumber; ++number) {
     std::string stamp = settings_.stamp;
-    if (number > 1) stamp += "-" + std::to_string(number);
+    if (number > 1) stamp.append("-").append(std::to_string(number));
     const std::error_code error = inner_.MakeFolder(root + stamp);
     if (!error) {
       stamp_ = std::move(stamp);

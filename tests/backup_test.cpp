@@ -202,7 +202,9 @@ TEST_F(BackupTest, AManifestNotWrittenIsAFailureAndBackupsAreListedOldestFirst) 
 }
 
 TEST_F(BackupTest, NoWriteReachesTheBackups) {
-  KeepingFileSystem writes(fs_, {.live2ch_folder = live2ch_});
+  WriteSettings settings;
+  settings.live2ch_folder = live2ch_;
+  KeepingFileSystem writes(fs_, settings);
   for (const char* name : {"mirelda-backup/x", "MIRELDA-BACKUP//y/z"}) {
     EXPECT_EQ(writes.ReplaceWhole(live2ch_ + test::P(name), "x"), std::errc::permission_denied);
   }
