@@ -94,7 +94,9 @@ std::string KeepingFileSystem::PathKey(std::string_view path) {
 }
 
 std::string KeepingFileSystem::BackupRoot(const std::string& live2ch_folder) {
-  return live2ch_folder + std::string(kBackupFolderName) + kSep;
+  std::string root = live2ch_folder;
+  root.append(kBackupFolderName).push_back(kSep);
+  return root;
 }
 
 std::error_code KeepingFileSystem::MakeFolder(const std::string& path) {
