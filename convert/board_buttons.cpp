@@ -10,17 +10,15 @@ constexpr std::string_view kMark = "▽";
 
 }  // namespace
 
-std::string BoardButtonLine(std::string_view record) {
-  std::string line;
-  bool marked = false;
-  for (size_t mark; (mark = record.find(kMark)) != std::string_view::npos;) {
-    line.append(record.substr(0, mark));
-    record.remove_prefix(mark + kMark.size());
+std::string WithoutMarks(std::string_view text, bool& marked) {
+  std::string kept;
+  for (size_t mark; (mark = text.find(kMark)) != std::string_view::npos;) {
+    kept.append(text.substr(0, mark));
+    text.remove_prefix(mark + kMark.size());
     marked = true;
   }
-  line.append(record);
-  line += marked ? "\t0" : "\t1";
-  return line;
+  kept.append(text);
+  return kept;
 }
 
 void ConvertBoardButtons(Context& cx) {
@@ -28,7 +26,14 @@ void ConvertBoardButtons(Context& cx) {
                       "板ボタンファイルが変です", cx.live2ch_folder() + "favboard.fbd",
                       "板ボタン変換完了"};
   ConvertListFile(cx, list, [](ListRecords& records, OutputFile& output) {
-    for (std::string record; records.Next(record);) output.WriteLine(BoardButtonLine(record));
+    // A part never ends inside a character, so no mark is split between two parts.
+    for (std::string part; records.Next(part);) {
+      bool marked = false;
+      do {
+        output.Write(WithoutMarks(part, marked));
+      } while (records.NextPart(part));
+      output.WriteLine(marked ? "\t0" : "\t1");
+    }
   });
 }
 

@@ -8,9 +8,9 @@
 
 namespace mirelda {
 
-/// The Live2ch board button line of one record: the record without any "▽", a TAB, and "0"
-/// when it held the mark or "1" when not. "a▽b" => "ab\t0", "abc" => "abc\t1".
-std::string BoardButtonLine(std::string_view record);
+/// A record, or a part of one, without any "▽"; sets `marked` when it held the mark, which its
+/// Live2ch board button line ends with as a TAB and "0" ("1" when not). "a▽b" => "ab", set.
+std::string WithoutMarks(std::string_view text, bool& marked);
 
 /// Converts favboard.idx into favboard.fbd.
 void ConvertBoardButtons(Context& cx);

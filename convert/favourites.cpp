@@ -77,7 +77,11 @@ void ConvertThreadEntries(Context& cx, ListRecords& entries, OutputFile& list) {
     counter.CountOne();
   };
   for (std::string entry; entries.Next(entry);) {
-    if (!IsUsableFavouritePath(entry)) {
+    // An entry of more than one part holds at least 32768 characters, more than any path on
+    // Windows: the log shows its first part, and the rest is never decoded.
+    const bool cut = entries.HasMore();
+    if (cut) entry += "…";
+    if (cut || !IsUsableFavouritePath(entry)) {
       conversions.Then([&, entry = std::move(entry)] { finish(entry, false); });
       continue;
     }

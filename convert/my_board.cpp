@@ -12,7 +12,13 @@ void ConvertMyBoard(Context& cx) {
   ConvertListFile(cx, list, [](ListRecords& records, OutputFile& output) {
     // One group holding every external board as a member line.
     output.WriteLine("マイボード\t0");
-    for (std::string record; records.Next(record);) output.WriteLine("\t" + record);
+    for (std::string part; records.Next(part);) {
+      output.Write("\t");
+      do {
+        output.Write(part);
+      } while (records.NextPart(part));
+      output.WriteLine("");
+    }
   });
 }
 

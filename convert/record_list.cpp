@@ -31,12 +31,22 @@ std::size_t CountRecords(std::string_view text) {
 std::string CountLine(std::size_t records) { return std::to_string(records) + "件ありました"; }
 
 bool ListRecords::Next(std::string& record) {
-  std::string_view bytes;
-  if (!TakeRecord(rest_, bytes)) return false;
-  record = files_.Decode(bytes);
-  // A giant last record is then held once, as text.
-  if (rest_.empty()) std::string().swap(bytes_);
+  if (!TakeRecord(rest_, record_)) return false;
+  record = TakePart();
   return true;
+}
+
+bool ListRecords::NextPart(std::string& part) {
+  if (record_.empty()) return false;
+  part = TakePart();
+  return true;
+}
+
+std::string ListRecords::TakePart() {
+  std::string text = files_.DecodeFront(record_, kRecordPart);
+  // Whatever the converter goes on to do, it does without the bytes.
+  if (rest_.empty() && record_.empty()) std::string().swap(bytes_);
+  return text;
 }
 
 void ConvertListFile(Context& cx, const ListFile& list, const ListConverter& convert) {

@@ -25,8 +25,12 @@ std::size_t CountRecords(std::string_view text);
 /// The progress line that tells how many records a list holds. 2 => "2件ありました".
 std::string CountLine(std::size_t records);
 
+/// How many bytes of a record are decoded at a time. A longer record comes in parts, so that a
+/// giant one is never held whole as text beside the file's bytes, which it can outgrow threefold.
+inline constexpr std::size_t kRecordPart = 64 * 1024;
+
 /// The records of a list file, decoded from CP932 one at a time, so that the list is never held
-/// whole as text. The file's bytes are let go once the last record has been taken.
+/// whole as text. The file's bytes are let go once the last record has been decoded.
 class ListRecords {
  public:
   ListRecords(TextFiles& files, std::string bytes)
@@ -34,16 +38,27 @@ class ListRecords {
   ListRecords(const ListRecords&) = delete;
   ListRecords& operator=(const ListRecords&) = delete;
 
-  /// Puts the next record's text into `record`; false when none is left.
+  /// Puts the next record's text into `record`, whole when it is at most about kRecordPart bytes,
+  /// otherwise its first part, the rest then coming from NextPart or, when not asked for, never
+  /// decoded; false when none is left.
   bool Next(std::string& record);
+
+  /// Puts the next part of the record last taken into `part`; false when it has no more.
+  bool NextPart(std::string& part);
+
+  /// True when the record last taken has parts still to come.
+  bool HasMore() const { return !record_.empty(); }
 
   /// How many records the list holds in all.
   std::size_t count() const { return count_; }
 
  private:
+  std::string TakePart();
+
   TextFiles& files_;
   std::string bytes_;
-  std::string_view rest_;  // what is still to be taken from bytes_
+  std::string_view rest_;    // the records still to be taken from bytes_
+  std::string_view record_;  // what is still to be decoded of the record last taken
   const std::size_t count_;
 };
 

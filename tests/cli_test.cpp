@@ -138,11 +138,24 @@ TEST_F(CliTest, ALostLogStopsNoConversionButExitsThree) {
 
 // The sanitizers reserve more address space than any such limit allows.
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-TEST_F(CliTest, AListOfMillionsOfRecordsFitsInTwiceItsSizeAnd32MiB) {
+TEST_F(CliTest, AListOfMillionsOfRecordsOrOfOneGiantRecordFitsInTwiceItsSizeAnd32MiB) {
   test::WriteBytes(dir_.Path("K/favboard.idx"), std::string(std::size_t{4} << 20, '\n'));
   EXPECT_EQ(Cli({"--kinds", "brd", "K", "L"}, ">out 2>err", "ulimit -v 40960 && "), 0);
   EXPECT_EQ(fs::file_size(dir_.Path("L/favboard.fbd")),
             std::uintmax_t{16} << 20);  // "\t1\r\n" each
+  // Half-width katakana, which triple as text, after a mark that only the first part holds.
+  const std::string giant = test::Sjis("▽") + std::string((std::size_t{4} << 20) - 2, '\xB1');
+  for (const char* list : {"favorite.idx", "favboard.idx", "other.brd", "namelist.txt"}) {
+    test::WriteBytes(dir_.Path("K/") + list, giant);
+  }
+  EXPECT_EQ(
+      Cli({"--kinds", "fav,brd,myboard,namemail", "K", "L"}, ">out 2>err", "ulimit -v 40960 && "),
+      0);
+  // Compared as truth values, so that a difference does not print megabytes.
+  EXPECT_TRUE(ReadBytes(dir_.Path("L/namelist.txt")) == giant);
+  EXPECT_TRUE(ReadBytes(dir_.Path("L/favboard.fbd")) == giant.substr(2) + "\t0\r\n");
+  EXPECT_TRUE(ReadBytes(dir_.Path("L/myboard.brd")).substr(14) == "\t" + giant + "\r\n");
+  EXPECT_NE(Out().find("ｱ…は、なんか変です\n"), std::string::npos);
 }
 #endif
 #endif

@@ -60,10 +60,14 @@ TEST(RecordTest, OnlyExactlyNinetySixOrOneHundredTwelveSetTheFlag) {
 }
 
 TEST(RecordTest, BoardButtonsLoseEveryMarkAndKeepItAsAFlag) {
-  const std::pair<const char*, const char*> cases[] = {{"a▽b", "ab\t0"}, {"▽", "\t0"},
-                                                       {"▽▽x▽", "x\t0"}, {"abc", "abc\t1"},
-                                                       {"", "\t1"},      {"▼△", "▼△\t1"}};
-  for (const auto& [record, line] : cases) EXPECT_EQ(BoardButtonLine(record), line) << record;
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"a▽b", "ab", true},   {"▽", "", true}, {"▽▽x▽", "x", true},
+      {"abc", "abc", false}, {"", "", false}, {"▼△", "▼△", false}};
+  for (const auto& [record, kept, mark] : cases) {
+    bool marked = false;
+    EXPECT_EQ(WithoutMarks(record, marked), kept) << record;
+    EXPECT_EQ(marked, mark) << record;
+  }
 }
 
 TEST(RecordTest, FavouritePathsFormThreadUrlsAndStayInsideTheLogFolder) {

@@ -1,6 +1,7 @@
 // The Shift-JIS (code page 932) codec of every data file, whatever the machine's locale.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,6 +25,11 @@ class Cp932Codec {
 
   /// CP932 bytes => UTF-8 text. "\x94\xC2" => "板".
   std::string Decode(std::string_view bytes);
+
+  /// Decodes the characters that start in the first `size` bytes (at least one) and takes them off
+  /// `bytes`: so a giant text can be decoded a part at a time, and the parts, one after another,
+  /// are what Decode gives for it whole. ("\x94\xC2\x94\xC2", 1) => "板", leaving "\x94\xC2".
+  std::string DecodeFront(std::string_view& bytes, std::size_t size);
 
   /// UTF-8 text => CP932 bytes. "板" => "\x94\xC2".
   std::string Encode(std::string_view text);

@@ -1,6 +1,7 @@
 // Whole-file text I/O in code page 932, file tests and folder creation, over a FileSystem.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -32,8 +33,11 @@ class TextFiles {
   /// A text encoded as the files hold it, in CP932.
   std::string Encode(std::string_view text) { return codec_.Encode(text); }
 
-  /// The text of bytes as the files hold them, in CP932.
-  std::string Decode(std::string_view bytes) { return codec_.Decode(bytes); }
+  /// The text of the characters that start in the first `size` bytes, as the files hold them, in
+  /// CP932, taken off `bytes`: so a giant file is decoded a part at a time.
+  std::string DecodeFront(std::string_view& bytes, std::size_t size) {
+    return codec_.DecodeFront(bytes, size);
+  }
 
   /// True when the file can be opened for reading. One final separator is ignored:
   /// "/k/Katjusha.exe/" tests "/k/Katjusha.exe". "" => false.

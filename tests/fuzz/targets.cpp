@@ -42,6 +42,11 @@ void Cp932RoundTrip(const std::uint8_t* data, std::size_t size) {
   Cp932Codec& codec = *codec_holder;
   const std::string_view bytes = AsText(data, size);
   const std::string again = codec.Encode(codec.Decode(bytes));
+  std::string parts;  // cut after one, two or three bytes, inside pairs and between them
+  for (std::string_view rest = bytes; !rest.empty();) {
+    parts += codec.DecodeFront(rest, rest.size() % 3 + 1);
+  }
+  Require(parts == codec.Decode(bytes), "decoding part by part gives the whole text");
   Require(codec.Encode(bytes).size() <= bytes.size(), "encoding never grows a text");
   // Those rows come back as their twin byte pairs, which may then pair up differently with a
   // stray byte before them; every other input must come back byte for byte.

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -93,10 +94,15 @@ Cp932Codec::Cp932Codec(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 Cp932Codec::~Cp932Codec() = default;
 
-std::string Cp932Codec::Decode(std::string_view bytes) {
+std::string Cp932Codec::Decode(std::string_view bytes) { return DecodeFront(bytes, bytes.size()); }
+
+std::string Cp932Codec::DecodeFront(std::string_view& bytes, size_t size) {
+  // A pair that starts before the stop is decoded whole, as it is in the whole text.
+  const size_t stop = std::min(std::max<size_t>(size, 1), bytes.size());
   std::string out;
-  out.reserve(bytes.size() * 3 / 2);
-  for (size_t i = 0; i < bytes.size();) {
+  out.reserve(stop * 3 / 2);
+  size_t i = 0;
+  while (i < stop) {
     const auto byte = static_cast<unsigned char>(bytes[i]);
     char16_t ch = Impl::kInvalid;
     size_t length = 1;
@@ -120,6 +126,7 @@ std::string Cp932Codec::Decode(std::string_view bytes) {
     }
     i += length;
   }
+  bytes.remove_prefix(i);
   return out;
 }
 
