@@ -60,14 +60,29 @@ std::string ContentHash::Text() const {
   return text;
 }
 
+std::string ManifestHeader(const std::string& restores) {
+  std::string text(kHeader);
+  text.push_back('\n');
+  if (!restores.empty()) text += ManifestLine("restores", restores);
+  return text;
+}
+
+std::string ManifestLine(std::string_view kind, std::string_view value) {
+  std::string line(kind);
+  line.append("\t").append(value).push_back('\n');
+  return line;
+}
+
+std::string CreatedLine(const Manifest::Created& file) {
+  return ManifestLine("created", file.hash + "\t" + file.path);
+}
+
 std::string FormatManifest(const Manifest& manifest) {
-  std::string text = std::string(kHeader) + "\n";
-  if (!manifest.restores.empty()) text += "restores\t" + manifest.restores + "\n";
-  if (!manifest.restored_by.empty()) text += "restored-by\t" + manifest.restored_by + "\n";
-  for (const std::string& path : manifest.created_folders) text += "folder\t" + path + "\n";
-  for (const auto& file : manifest.created)
-    text += "created\t" + file.hash + "\t" + file.path + "\n";
-  for (const std::string& path : manifest.replaced) text += "replaced\t" + path + "\n";
+  std::string text = ManifestHeader(manifest.restores);
+  if (!manifest.restored_by.empty()) text += ManifestLine("restored-by", manifest.restored_by);
+  for (const auto& file : manifest.created) text += CreatedLine(file);
+  for (const std::string& path : manifest.created_folders) text += ManifestLine("folder", path);
+  for (const std::string& path : manifest.replaced) text += ManifestLine("replaced", path);
   return text;
 }
 

@@ -30,13 +30,16 @@ class ContentHash {
   /// The hash and the size together, as the manifest holds them. => "cbf29ce484222325:0".
   std::string Text() const;
 
+  bool operator==(const ContentHash&) const = default;
+
  private:
   std::uint64_t hash_ = 14695981039346656037u;
   std::uint64_t size_ = 0;
 };
 
 /// What a backup folder's manifest records. Paths are relative to the Live2ch folder, with the
-/// platform separator, spelt as on disk.
+/// platform separator, spelt as on disk. A file made and then replaced in one run is listed as
+/// both, which a restore undoes by putting it back and then removing it.
 struct Manifest {
   struct Created {
     std::string path;
@@ -51,6 +54,15 @@ struct Manifest {
   std::vector<Created> created;              ///< files the run made
   std::vector<std::string> created_folders;  ///< folders the run made, parents first
 };
+
+/// The first lines of a manifest; `restores` as in Manifest.
+std::string ManifestHeader(const std::string& restores);
+
+/// One entry of a manifest. ("replaced", "a/b") => "replaced\ta/b\n".
+std::string ManifestLine(std::string_view kind, std::string_view value);
+
+/// One file made, as a manifest entry.
+std::string CreatedLine(const Manifest::Created& file);
 
 /// The manifest as text, one entry a line.
 std::string FormatManifest(const Manifest& manifest);

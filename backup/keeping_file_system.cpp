@@ -22,7 +22,7 @@ class KeepingWriter final : public FileWriter {
   // `old` holds the old file's bytes where they could be read; `old_hash` the hash of what a dry
   // run would have written there already.
   KeepingWriter(KeepingFileSystem& fs, std::string path, bool existed,
-                std::optional<std::string> old, std::optional<std::string> old_hash)
+                std::optional<std::string> old, std::optional<ContentHash> old_hash)
       : fs_(fs),
         path_(std::move(path)),
         existed_(existed),
@@ -43,7 +43,7 @@ class KeepingWriter final : public FileWriter {
 
   std::error_code Finish() override {
     if ((!differs_ && old_ && matched_ == old_->size()) ||
-        (old_hash_ && *old_hash_ == hash_.Text())) {
+        (old_hash_ && *old_hash_ == hash_)) {
       fs_.CountUnchanged();
       return {};
     }
@@ -69,7 +69,7 @@ class KeepingWriter final : public FileWriter {
   const std::string path_;
   const bool existed_;
   std::optional<std::string> old_;  // the old file's bytes while they may equal the new ones
-  const std::optional<std::string> old_hash_;
+  const std::optional<ContentHash> old_hash_;
   size_t matched_ = 0;  // how many of them the new bytes have equalled so far
   bool differs_ = false;
   std::unique_ptr<FileWriter> written_;
@@ -80,9 +80,7 @@ KeepingFileSystem::KeepingFileSystem(FileSystem& inner, WriteSettings settings)
     : inner_(inner),
       settings_(std::move(settings)),
       found_live2ch_(inner.FoundPath(settings_.live2ch_folder)),
-      backup_folders_(inner) {
-  manifest_.restores = settings_.restores;
-}
+      backup_folders_(inner) {}
 
 std::string KeepingFileSystem::PathKey(std::string_view path) {
   std::string key;
@@ -106,7 +104,7 @@ std::error_code KeepingFileSystem::MakeFolder(const std::string& path) {
   if (const std::error_code error = inner_.MakeFolder(path)) return error;
   const std::string relative = Relative(inner_.FoundPath(path));
   const std::lock_guard lock(mutex_);
-  manifest_.created_folders.push_back(relative);
+  made_folders_.push_back(relative);
   return {};
 }
 
@@ -156,19 +154,24 @@ std::error_code KeepingFileSystem::RemoveFolder(const std::string& path) {
 }
 
 std::error_code KeepingFileSystem::WriteManifest() {
-  std::string folder, text;
-  {
-    const std::lock_guard lock(mutex_);
-    if (stamp_.empty()) return {};
-    folder = BackupRoot(settings_.live2ch_folder) + stamp_ + kSep;
-    if (kept_.empty()) {
-      // Every file it was made for failed to be kept: nothing in it to restore.
-      stamp_.clear();
-      return inner_.RemoveFolder(folder);
-    }
-    text = FormatManifest(manifest_);
-  }
-  return inner_.ReplaceWhole(folder + std::string(kManifestName), text);
+  const std::lock_guard lock(mutex_);
+  // A run that kept nothing needs no manifest, even if it could not start one.
+  if (stamp_.empty()) return {};
+  if (kept_.empty()) return RemoveUnusedBackup();
+  if (!manifest_) return backup_error_;
+  for (const std::string& folder : made_folders_) manifest_->Append(ManifestLine("folder", folder));
+  for (const std::string& file : replaced_) manifest_->Append(ManifestLine("replaced", file));
+  return manifest_->Commit();
+}
+
+std::error_code KeepingFileSystem::RemoveUnusedBackup() {
+  manifest_.reset();
+  const std::string root = BackupRoot(settings_.live2ch_folder);
+  const std::error_code error = inner_.RemoveFolder(root + stamp_);
+  stamp_.clear();
+  // Another run's backups may have come meanwhile; they stay, and so does the folder.
+  if (!error && made_root_) inner_.RemoveFolder(root);
+  return error;
 }
 
 WriteCounts KeepingFileSystem::counts() const {
@@ -193,7 +196,7 @@ std::error_code KeepingFileSystem::Put(const std::string& path, bool existed, Fi
     if (!error) {
       Record("", existed, hash);
       const std::lock_guard lock(mutex_);
-      dry_written_[PathKey(path)] = hash.Text();
+      dry_written_[PathKey(path)] = hash;
     }
     return error;
   }
@@ -210,13 +213,14 @@ std::error_code KeepingFileSystem::Keep(const std::string& found) {
   const std::string key = PathKey(relative);
   // Held while the file is kept, so that two writers of one folder cannot make it twice.
   const std::lock_guard lock(mutex_);
-  if (made_.count(key) != 0 || kept_.count(key) != 0) return {};
-  if (const std::error_code error = MakeBackupFolder()) return error;
+  // Kept already in this run: what the folder holds is what was there before the run.
+  if (kept_.count(key) != 0) return {};
+  if (const std::error_code error = StartBackup()) return error;
   const std::string copy = BackupRoot(settings_.live2ch_folder) + stamp_ + kSep + relative;
   if (const std::error_code error = backup_folders_.MakeTree(GetFolderPart(copy))) return error;
   if (const std::error_code error = inner_.KeepCopy(found, copy)) return error;
   kept_.insert(key);
-  manifest_.replaced.push_back(relative);
+  replaced_.push_back(relative);
   return {};
 }
 
@@ -227,17 +231,18 @@ void KeepingFileSystem::Record(const std::string& found, bool existed, const Con
   } else {
     ++counts_.created;
   }
-  if (settings_.dry_run) return;
-  const std::string relative = Relative(found);
-  const auto [made, is_new] = made_.try_emplace(PathKey(relative), manifest_.created.size());
-  if (!existed && is_new) {
-    manifest_.created.push_back({relative, hash.Text()});
-  } else if (!is_new) {
-    // Made earlier in this run: what a restore compares with is what it holds last.
-    manifest_.created[made->second].hash = hash.Text();
-  } else {
-    made_.erase(made);
-  }
+  // Only a backup folder could use the manifest, and only a run that keeps one needs it.
+  if (existed || settings_.dry_run || !settings_.keep_backup || StartBackup()) return;
+  manifest_->Append(CreatedLine({Relative(found), hash.Text()}));
+}
+
+std::error_code KeepingFileSystem::StartBackup() {
+  if (manifest_ || backup_error_) return backup_error_;
+  if ((backup_error_ = MakeBackupFolder())) return backup_error_;
+  const std::string folder = BackupRoot(settings_.live2ch_folder) + stamp_ + kSep;
+  manifest_ = inner_.StartReplacing(folder + std::string(kManifestName), backup_error_);
+  if (manifest_) manifest_->Append(ManifestHeader(settings_.restores));
+  return backup_error_;
 }
 
 void KeepingFileSystem::CountUnchanged() {
@@ -251,6 +256,7 @@ std::error_code KeepingFileSystem::MakeBackupFolder() {
   if (!inner_.IsFolder(root)) {
     const std::error_code error = inner_.MakeFolder(root);
     if (error && !(error == std::errc::file_exists && inner_.IsFolder(root))) return error;
+    made_root_ = !error;
   }
   // Two runs in one second get a folder each.
   for (int number = 1; number <= kMaxStampNumber; ++number) {

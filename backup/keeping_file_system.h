@@ -8,6 +8,7 @@
 #include <system_error>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "backup/backup_folder.h"
 #include "util/file_system.h"
@@ -93,13 +94,18 @@ class KeepingFileSystem final : public FileSystem {
   // In a dry run, only tells whether it could be put in place.
   std::error_code Put(const std::string& path, bool existed, FileWriter* written,
                       const ContentHash& hash);
-  // Keeps the existing file `found` in the backup folder, once a run; one the run made itself
-  // holds nothing older to keep.
+  // Keeps the existing file `found` in the backup folder, once a run.
   std::error_code Keep(const std::string& found);
   // Counts a file put in place and records what the manifest needs of it.
   void Record(const std::string& found, bool existed, const ContentHash& hash);
   void CountUnchanged();
+  // The backup folder and its manifest are started together, with the first file made or kept;
+  // called with mutex_ held.
+  std::error_code StartBackup();
   std::error_code MakeBackupFolder();
+  // Removes the backup folder of a run that kept nothing in it, and the backups' folder if the
+  // run made it and nothing else is in it; called with mutex_ held.
+  std::error_code RemoveUnusedBackup();
   bool InBackups(const std::string& path) const;
   // One key for every spelling of a path: case and separators as Windows ignores them.
   static std::string PathKey(std::string_view path);
@@ -113,11 +119,14 @@ class KeepingFileSystem final : public FileSystem {
 
   mutable std::mutex mutex_;  // guards everything below
   WriteCounts counts_;
-  Manifest manifest_;
-  std::string stamp_;                                         // the backup folder made, or ""
-  std::unordered_map<std::string, size_t> made_;              // file key => its entry in manifest_
-  std::unordered_set<std::string> kept_;                      // file keys kept in the backup folder
-  std::unordered_map<std::string, std::string> dry_written_;  // path key => hash, in a dry run
+  std::string stamp_;        // the backup folder made, or ""
+  bool made_root_ = false;   // whether the run made the backups' folder too
+  std::error_code backup_error_;          // why the backup folder or manifest could not be started
+  std::unique_ptr<FileWriter> manifest_;  // written as files are made, so that it holds no memory
+  std::vector<std::string> replaced_;     // kept files, listed at the manifest's end
+  std::vector<std::string> made_folders_;
+  std::unordered_set<std::string> kept_;  // keys of replaced_
+  std::unordered_map<std::string, ContentHash> dry_written_;  // path key => bytes, in a dry run
 };
 
 }  // namespace mirelda
