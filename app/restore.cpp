@@ -6,32 +6,30 @@
 
 #include "app/run.h"
 #include "backup/keeping_file_system.h"
+#include "util/find_files.h"
 #include "util/folder_maker.h"
 #include "util/path.h"
 
 namespace mirelda {
 namespace {
 
-// Every file kept under `folder` + `relative`, the manifest aside: what a run that was killed
-// before it wrote its manifest had replaced.
-void ListKeptFiles(FileSystem& fs, const std::string& folder, const std::string& relative,
-                   std::vector<std::string>& files) {
-  FolderEntries entries;
-  fs.ListFolder(folder + relative, entries);
-  for (const std::string& file : entries.files) {
-    if (!relative.empty() || file != kManifestName) files.push_back(relative + file);
-  }
-  for (const std::string& sub : entries.folders) {
-    ListKeptFiles(fs, folder, relative + sub + kSep, files);
-  }
-}
+// A search of a backup folder, which no window waits on; what cannot be listed is not restored.
+class QuietSearch final : public SearchListener {
+  void BeforeListing() override {}
+  void CannotList(const std::string&, std::error_code) override {}
+};
 
-// What the backup folder holds, as its manifest tells it or as its files show it.
+// What the backup folder holds, as its manifest tells it or, for a run that was killed before
+// it wrote one, as the files it kept show it.
 Manifest LoadManifest(FileSystem& fs, const std::string& folder) {
+  const std::string manifest_path = folder + std::string(kManifestName);
   std::string text;
-  if (!fs.ReadWhole(folder + std::string(kManifestName), text)) return ParseManifest(text);
+  if (!fs.ReadWhole(manifest_path, text)) return ParseManifest(text);
   Manifest manifest;
-  ListKeptFiles(fs, folder, "", manifest.replaced);
+  QuietSearch search;
+  FindFiles(fs, search, folder, true, [&](const std::string& path) {
+    if (path != manifest_path) manifest.replaced.push_back(path.substr(folder.size()));
+  });
   return manifest;
 }
 

@@ -42,9 +42,8 @@ class KeepingWriter final : public FileWriter {
   }
 
   std::error_code Finish() override {
-    if ((!differs_ && old_ && matched_ == old_->size()) ||
-        (old_hash_ && *old_hash_ == hash_)) {
-      fs_.CountUnchanged();
+    if ((!differs_ && old_ && matched_ == old_->size()) || (old_hash_ && *old_hash_ == hash_)) {
+      fs_.Count(&WriteCounts::unchanged);
       return {};
     }
     if (const std::error_code error = Diverge()) return error;
@@ -194,7 +193,7 @@ std::error_code KeepingFileSystem::Put(const std::string& path, bool existed, Fi
   if (settings_.dry_run) {
     const std::error_code error = inner_.CheckReplaceable(path);
     if (!error) {
-      Record("", existed, hash);
+      Record(path, existed, hash);
       const std::lock_guard lock(mutex_);
       dry_written_[PathKey(path)] = hash;
     }
@@ -204,7 +203,7 @@ std::error_code KeepingFileSystem::Put(const std::string& path, bool existed, Fi
     if (const std::error_code error = Keep(inner_.FoundPath(path))) return error;
   }
   if (const std::error_code error = written->Commit()) return error;
-  Record(inner_.FoundPath(path), existed, hash);
+  Record(path, existed, hash);
   return {};
 }
 
@@ -224,16 +223,18 @@ std::error_code KeepingFileSystem::Keep(const std::string& found) {
   return {};
 }
 
-void KeepingFileSystem::Record(const std::string& found, bool existed, const ContentHash& hash) {
-  const std::lock_guard lock(mutex_);
-  if (existed) {
-    ++counts_.replaced;
-  } else {
-    ++counts_.created;
-  }
+void KeepingFileSystem::Record(const std::string& path, bool existed, const ContentHash& hash) {
+  Count(existed ? &WriteCounts::replaced : &WriteCounts::created);
   // Only a backup folder could use the manifest, and only a run that keeps one needs it.
-  if (existed || settings_.dry_run || !settings_.keep_backup || StartBackup()) return;
-  manifest_->Append(CreatedLine({Relative(found), hash.Text()}));
+  if (existed || settings_.dry_run || !settings_.keep_backup) return;
+  const std::string line = CreatedLine({Relative(inner_.FoundPath(path)), hash.Text()});
+  const std::lock_guard lock(mutex_);
+  if (!StartBackup()) manifest_->Append(line);
+}
+
+void KeepingFileSystem::Count(int WriteCounts::*count) {
+  const std::lock_guard lock(mutex_);
+  ++(counts_.*count);
 }
 
 std::error_code KeepingFileSystem::StartBackup() {
@@ -243,11 +244,6 @@ std::error_code KeepingFileSystem::StartBackup() {
   manifest_ = inner_.StartReplacing(folder + std::string(kManifestName), backup_error_);
   if (manifest_) manifest_->Append(ManifestHeader(settings_.restores));
   return backup_error_;
-}
-
-void KeepingFileSystem::CountUnchanged() {
-  const std::lock_guard lock(mutex_);
-  ++counts_.unchanged;
 }
 
 std::error_code KeepingFileSystem::MakeBackupFolder() {

@@ -96,9 +96,9 @@ class KeepingFileSystem final : public FileSystem {
                       const ContentHash& hash);
   // Keeps the existing file `found` in the backup folder, once a run.
   std::error_code Keep(const std::string& found);
-  // Counts a file put in place and records what the manifest needs of it.
-  void Record(const std::string& found, bool existed, const ContentHash& hash);
-  void CountUnchanged();
+  // Counts a file put in place at `path` and records what the manifest needs of it.
+  void Record(const std::string& path, bool existed, const ContentHash& hash);
+  void Count(int WriteCounts::*count);
   // The backup folder and its manifest are started together, with the first file made or kept;
   // called with mutex_ held.
   std::error_code StartBackup();
@@ -119,13 +119,13 @@ class KeepingFileSystem final : public FileSystem {
 
   mutable std::mutex mutex_;  // guards everything below
   WriteCounts counts_;
-  std::string stamp_;        // the backup folder made, or ""
-  bool made_root_ = false;   // whether the run made the backups' folder too
+  std::string stamp_;                     // the backup folder made, or ""
+  bool made_root_ = false;                // whether the run made the backups' folder too
   std::error_code backup_error_;          // why the backup folder or manifest could not be started
   std::unique_ptr<FileWriter> manifest_;  // written as files are made, so that it holds no memory
   std::vector<std::string> replaced_;     // kept files, listed at the manifest's end
   std::vector<std::string> made_folders_;
-  std::unordered_set<std::string> kept_;  // keys of replaced_
+  std::unordered_set<std::string> kept_;                      // keys of replaced_
   std::unordered_map<std::string, ContentHash> dry_written_;  // path key => bytes, in a dry run
 };
 

@@ -102,18 +102,18 @@ TEST_F(BackupTest, ADryRunLogsWhatARealRunWouldAndChangesNothing) {
   fs::create_directories(live2ch_ + "maillist.txt");  // a folder where a file should be
   Katjusha("favorite.idx", "s\\b\\1.idx\r\n");
   Katjusha("log/s/b/1.idx", test::KatjushaIndex("s", "b", "1"));
-  std::map<std::string, fs::file_time_type> times;
-  for (const auto& entry : fs::recursive_directory_iterator(live2ch_)) {
-    times[entry.path().string()] = entry.last_write_time();
-  }
+  const auto times = [this] {
+    std::map<std::string, fs::file_time_type> found;
+    for (const auto& entry : fs::recursive_directory_iterator(live2ch_)) {
+      found[entry.path().string()] = entry.last_write_time();
+    }
+    return found;
+  };
+  const auto times_before = times();
   const test::Files before = test::Snapshot(live2ch_);
   dry_run_ = true;
   EXPECT_EQ(Run("fav,brd,ftd,namemail,allidx"), RunOutcome::kCompletedWithFailures);
-  std::map<std::string, fs::file_time_type> times_after;
-  for (const auto& entry : fs::recursive_directory_iterator(live2ch_)) {
-    times_after[entry.path().string()] = entry.last_write_time();
-  }
-  EXPECT_EQ(times_after, times);
+  EXPECT_EQ(times(), times_before);
   EXPECT_EQ(test::Snapshot(live2ch_), before);
   const Lines dry = report_.lines;
   report_.lines.clear();

@@ -14,17 +14,38 @@
 namespace mirelda::cli {
 namespace {
 
-int RestoreExitStatus(RestoreOutcome outcome, std::error_code log_error) {
+// The exit status of a run that went as far as `outcome`, had its log been written.
+int ExitStatus(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::kChecksFailed:
+      return 1;
+    case RunOutcome::kCompleted:
+      return 0;
+    case RunOutcome::kCompletedWithFailures:
+    case RunOutcome::kStopped:
+      return 3;
+  }
+  return 3;
+}
+
+int ExitStatus(RestoreOutcome outcome) {
   switch (outcome) {
     case RestoreOutcome::kNoBackup:
       return 1;
     case RestoreOutcome::kNothingLeft:
     case RestoreOutcome::kRestored:
-      return log_error ? 3 : 0;
+      return 0;
     case RestoreOutcome::kRestoredWithFailures:
       return 3;
   }
   return 3;
+}
+
+// Tells of a log that could not be written whole, which makes a clean ending exit 3.
+int WithLostLog(int status, const TerminalReport& report) {
+  if (!report.log_error()) return status;
+  WriteLine(stderr, "mirelda-cli: standard output: " + report.log_error().message());
+  return status == 0 ? 3 : status;
 }
 
 // Undoes a run; a backup that is not there is told on standard error.
@@ -38,24 +59,7 @@ int Restore(const RestoreRequest& request) {
                           (request.stamp.empty() ? "no backup to restore"
                                                  : "no backup named " + request.stamp));
   }
-  if (report.log_error()) {
-    WriteLine(stderr, "mirelda-cli: standard output: " + report.log_error().message());
-  }
-  return RestoreExitStatus(outcome, report.log_error());
-}
-
-// The exit status of a run that went as far as `outcome` and lost its log for `log_error`.
-int ExitStatus(RunOutcome outcome, std::error_code log_error) {
-  switch (outcome) {
-    case RunOutcome::kChecksFailed:
-      return 1;
-    case RunOutcome::kCompleted:
-      return log_error ? 3 : 0;
-    case RunOutcome::kCompletedWithFailures:
-    case RunOutcome::kStopped:
-      return 3;
-  }
-  return 3;
+  return WithLostLog(ExitStatus(outcome), report);
 }
 
 std::string HelpText() {
@@ -93,10 +97,7 @@ int Main(const std::vector<std::string>& args) {
   TerminalReport report(stdout, stderr, ErrorIsTerminal());
   const auto fs = MakeNativeFileSystem();
   const RunOutcome outcome = RunConversion(options->request, report, *fs, *codec);
-  if (report.log_error()) {
-    WriteLine(stderr, "mirelda-cli: standard output: " + report.log_error().message());
-  }
-  return ExitStatus(outcome, report.log_error());
+  return WithLostLog(ExitStatus(outcome), report);
 }
 
 }  // namespace

@@ -427,20 +427,13 @@ class PosixFileSystem final : public FileSystem {
   // Why nothing could be written into an existing folder, looked at without writing there.
   std::error_code CheckWritableFolder(const std::string& folder) {
     if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return LastError();
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return LastError();
-    struct stat st;
-    bool inside = false;
-    std::error_code error;
-    if (fstat(fd, &st) != 0) {
-      error = LastError();
-    } else {
-      const std::lock_guard lock(mutex_);
-      error = LiesInProtected(fd, IdOf(st), inside);
+    const std::lock_guard lock(mutex_);
+    const auto known = written_folders_.find(FolderKey(folder));
+    bool in_protected = known != written_folders_.end() && known->second;
+    if (known == written_folders_.end()) {
+      if (const std::error_code error = VisitFolder(folder, in_protected, false)) return error;
     }
-    close(fd);
-    if (!error && inside) error = std::make_error_code(std::errc::permission_denied);
-    return error;
+    return Refusal(in_protected);
   }
 
   // Copies a file that cannot be linked into a new `target`, on disk before it takes its name.
@@ -522,20 +515,26 @@ class PosixFileSystem final : public FileSystem {
     auto known = written_folders_.find(key);
     if (known == written_folders_.end()) {
       bool in_protected = false;
-      if (const std::error_code error = VisitFolder(folder, in_protected)) return error;
+      if (const std::error_code error = VisitFolder(folder, in_protected, true)) return error;
       known = written_folders_.emplace(key, in_protected).first;
     }
-    return known->second ? std::make_error_code(std::errc::permission_denied) : std::error_code{};
+    return Refusal(known->second);
   }
 
-  std::error_code VisitFolder(const std::string& folder, bool& in_protected) {
+  static std::error_code Refusal(bool in_protected) {
+    return in_protected ? std::make_error_code(std::errc::permission_denied) : std::error_code{};
+  }
+
+  // Finds whether the folder lies in the protected one; one that is `written` into is also noted
+  // for SyncWritten and rid of its stale temporaries. Called with mutex_ held.
+  std::error_code VisitFolder(const std::string& folder, bool& in_protected, bool written) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return LastError();
     struct stat st;
     const std::error_code error =
         fstat(fd, &st) != 0 ? LastError() : LiesInProtected(fd, IdOf(st), in_protected);
-    if (!error && synced_.count(st.st_dev) == 0) synced_.emplace(st.st_dev, dup(fd));
-    if (error || in_protected) {
+    if (!error && written && synced_.count(st.st_dev) == 0) synced_.emplace(st.st_dev, dup(fd));
+    if (error || in_protected || !written) {
       close(fd);
     } else {
       RemoveStaleTemporaries(fd);
