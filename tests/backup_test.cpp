@@ -4,7 +4,7 @@
 #include <ctime>
 #include <filesystem>
 
-#include "app/restore.h"
+#include "run/restore.h"
 #include "backup/keeping_file_system.h"
 #include "tests/test_support.h"
 #include "util/path.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run.h"
+#include "run/run.h"
 #include "util/file_system.h"
 
 namespace mirelda::test {

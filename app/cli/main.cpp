@@ -8,8 +8,8 @@
 #include "app/cli/console.h"
 #include "app/cli/options.h"
 #include "app/cli/terminal_report.h"
-#include "app/run.h"
-#include "app/texts.h"
+#include "run/run.h"
+#include "run/texts.h"
 
 namespace mirelda::cli {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/run.h"
+#include "run/run.h"
 
 namespace mirelda {
 

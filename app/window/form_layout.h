@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/kinds.h"
+#include "run/kinds.h"
 
 namespace mirelda::form {
 

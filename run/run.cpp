@@ -1,5 +1,5 @@
 // The conversion run behind the start button, free of any window.
-#include "app/run.h"
+#include "run/run.h"
 
 #include <ctime>
 #include <exception>

@@ -1,10 +1,10 @@
 // Undoing a conversion run from the backup it kept.
-#include "app/restore.h"
+#include "run/restore.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "app/run.h"
+#include "run/run.h"
 #include "backup/keeping_file_system.h"
 #include "util/find_files.h"
 #include "util/folder_maker.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/kinds.h"
+#include "run/kinds.h"
 #include "backup/keeping_file_system.h"
 #include "convert/report.h"
 #include "util/cp932.h"
