@@ -65,7 +65,7 @@ void WindowController::ShowProgress(const IndexProgress& progress) {
   if (const auto title = title_.Next(progress)) view_.ShowProgress(*title, progress);
 }
 
-bool WindowController::LetEventsThrough() {
+bool WindowController::ShouldGoOn() {
   view_.LetEventsThrough();
   return !close_requested_;
 }

@@ -98,7 +98,7 @@ class WindowController final : private RunReport {
  private:
   void AddLine(const std::string& line) override;
   void ShowMessage(const std::string& text) override;
-  bool LetEventsThrough() override;
+  bool ShouldGoOn() override;
   void ShowProgress(const IndexProgress& progress) override;
 
   WindowView& view_;
