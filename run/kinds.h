@@ -15,34 +15,35 @@
 
 namespace mirelda {
 
-/// One kind of data, with everything that the front ends show of it.
+/// One kind of data: how it is named and converted.
 struct DataKind {
-  std::string_view option;     ///< its name in mirelda-cli's --kinds list
-  std::string_view summary;    ///< what it converts, as mirelda-cli's usage shows it
-  std::string_view check_box;  ///< the name of the window's check box that ticks it
-  std::string_view caption;    ///< that check box's caption
-  bool ticked;                 ///< converted unless the user says otherwise
+  std::string_view option;   ///< its name in mirelda-cli's --kinds list, which names it everywhere
+  std::string_view summary;  ///< what it converts, as mirelda-cli's usage shows it
+  bool ticked;               ///< converted unless the user says otherwise
   void (*convert)(Context& cx);
 };
 
 /// Every kind, in the order in which a run converts them.
 inline constexpr DataKind kDataKinds[] = {
-    {"fav", "favourites (favorite.idx => favorite.ftd)", "chkFav", "お気に入り", true,
-     ConvertFavourites},
-    {"brd", "board buttons (favboard.idx => favboard.fbd)", "chkBrd", "板ボタン", true,
-     ConvertBoardButtons},
-    {"ftd", "thread warehouses (*.idx => ftd/*.ftd)", "chkFtd", "スレッド倉庫", true,
-     ConvertWarehouses},
-    {"namemail", "name and mail lists (namelist.txt, maillist.txt)", "chkNameMail",
-     "名前、メールリスト", true, ConvertNameMailLists},
-    {"myboard", "external board list (other.brd => myboard.brd)", "chkMyboard",
-     "other.brd（myboard.brdに変換します）", true, ConvertMyBoard},
-    {"allidx", "every thread index of the log tree", "chkAllIdx",
-     "全てのidx（素人にはおすすめしない）", false, ConvertAllIndexes},
+    {"fav", "favourites (favorite.idx => favorite.ftd)", true, ConvertFavourites},
+    {"brd", "board buttons (favboard.idx => favboard.fbd)", true, ConvertBoardButtons},
+    {"ftd", "thread warehouses (*.idx => ftd/*.ftd)", true, ConvertWarehouses},
+    {"namemail", "name and mail lists (namelist.txt, maillist.txt)", true, ConvertNameMailLists},
+    {"myboard", "external board list (other.brd => myboard.brd)", true, ConvertMyBoard},
+    {"allidx", "every thread index of the log tree", false, ConvertAllIndexes},
 };
 
 /// A choice of kinds: bit i stands for kDataKinds[i].
 using KindSet = std::bitset<std::size(kDataKinds)>;
+
+/// The place in kDataKinds of the kind named `option`; a name that no kind has does not compile
+/// where it is asked for at compile time. "fav" => 0.
+consteval std::size_t KindIndex(std::string_view option) {
+  for (std::size_t i = 0; i < std::size(kDataKinds); ++i) {
+    if (kDataKinds[i].option == option) return i;
+  }
+  throw "no kind has this name";
+}
 
 /// The kinds that are converted when nothing else is said: all but every thread index.
 inline KindSet DefaultKinds() {

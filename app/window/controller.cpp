@@ -34,7 +34,7 @@ void WindowController::Start() {
   RunRequest request{
       view_.FolderText(FolderBox::kKatjusha), view_.FolderText(FolderBox::kLive2ch), {}};
   for (size_t i = 0; i < request.kinds.size(); ++i) {
-    request.kinds[i] = view_.IsTicked(kDataKinds[i].check_box);
+    request.kinds[i] = view_.IsTicked(i);
   }
   request = Normalised(std::move(request));
   view_.SetFolderText(FolderBox::kKatjusha, request.katjusha_folder);
