@@ -12,8 +12,8 @@
 
 #include "backup/backup_folder.h"
 #include "backup/write_counts.h"
-#include "util/forwarding_file_system.h"
 #include "util/folder_maker.h"
+#include "util/forwarding_file_system.h"
 
 namespace mirelda {
 

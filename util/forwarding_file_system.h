@@ -29,9 +29,7 @@ class ForwardingFileSystem : public FileSystem {
                                              std::error_code& error) override {
     return inner_.StartReplacing(path, error);
   }
-  void BeginRun(const std::string& protected_folder) override {
-    inner_.BeginRun(protected_folder);
-  }
+  void BeginRun(const std::string& protected_folder) override { inner_.BeginRun(protected_folder); }
   std::error_code SyncWritten() override { return inner_.SyncWritten(); }
   bool IsSameFolder(const std::string& a, const std::string& b) override {
     return inner_.IsSameFolder(a, b);
