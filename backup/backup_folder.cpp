@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <optional>
 #include <tuple>
 
 #include "util/path.h"
@@ -11,30 +12,8 @@
 namespace mirelda {
 namespace {
 
-constexpr std::string_view kHeader = "mirelda-backup 1";
-
-// Splits a manifest line "KIND\tREST" into its kind and the rest.
-std::pair<std::string_view, std::string_view> SplitEntry(std::string_view line) {
-  const size_t tab = line.find('\t');
-  if (tab == std::string_view::npos) return {line, {}};
-  return {line.substr(0, tab), line.substr(tab + 1)};
-}
-
-// A stamp as a key that sorts by time and then by its number: "X" < "X-2" < "X-10".
-std::tuple<std::string, long> StampKey(const std::string& name) {
-  const size_t dash = name.find('-', name.find('-') + 1);
-  if (dash == std::string::npos) return {name, 1};
-  return {name.substr(0, dash), std::strtol(name.c_str() + dash + 1, nullptr, 10)};
-}
-
-bool LooksLikeStamp(const std::string& name) {
-  // "YYYYMMDD-HHMMSS", then maybe "-N".
-  if (name.size() < 15 || name[8] != '-') return false;
-  for (size_t i = 0; i < 15; ++i) {
-    if (i != 8 && (name[i] < '0' || name[i] > '9')) return false;
-  }
-  return name.size() == 15 || (name[15] == '-' && name.size() > 16);
-}
+// The file under the backups' folder that one run at a time holds locked.
+constexpr std::string_view kLockName = "mirelda-lock";
 
 }  // namespace
 
@@ -68,65 +47,43 @@ std::string ContentHash::Text() const {
   return text;
 }
 
-std::string ManifestHeader(const std::string& restores) {
-  std::string text(kHeader);
-  text.push_back('\n');
-  if (!restores.empty()) text += ManifestLine("restores", restores);
-  return text;
-}
-
-std::string ManifestLine(std::string_view kind, std::string_view value) {
-  std::string line(kind);
-  line.append("\t").append(value).push_back('\n');
-  return line;
-}
-
-std::string CreatedLine(const Manifest::Created& file) {
-  return ManifestLine("created", file.hash + "\t" + file.path);
-}
-
-std::string FormatManifest(const Manifest& manifest) {
-  std::string text = ManifestHeader(manifest.restores);
-  if (!manifest.restored_by.empty()) text += ManifestLine("restored-by", manifest.restored_by);
-  for (const auto& file : manifest.created) text += CreatedLine(file);
-  for (const std::string& path : manifest.created_folders) text += ManifestLine("folder", path);
-  for (const std::string& path : manifest.replaced) text += ManifestLine("replaced", path);
-  return text;
-}
-
-Manifest ParseManifest(std::string_view text) {
-  Manifest manifest;
-  while (!text.empty()) {
-    const size_t end = std::min(text.find('\n'), text.size());
-    const auto [kind, rest] = SplitEntry(text.substr(0, end));
-    text.remove_prefix(std::min(end + 1, text.size()));
-    if (rest.empty()) continue;
-    if (kind == "restores") {
-      manifest.restores = rest;
-    } else if (kind == "restored-by") {
-      manifest.restored_by = rest;
-    } else if (kind == "folder") {
-      manifest.created_folders.emplace_back(rest);
-    } else if (kind == "replaced") {
-      manifest.replaced.emplace_back(rest);
-    } else if (kind == "created") {
-      const auto [hash, path] = SplitEntry(rest);
-      if (!path.empty()) manifest.created.push_back({std::string(path), std::string(hash)});
+std::vector<BackupRun> ListRuns(FileSystem& fs, const std::string& live2ch_folder) {
+  const std::string root = fs.FoundPath(BackupRoot(live2ch_folder));
+  FolderEntries entries;
+  fs.ListFolder(root, entries);
+  std::vector<BackupRun> runs;
+  for (std::string& name : entries.folders) {
+    if (!LooksLikeStamp(name)) continue;
+    const std::string journal = fs.FoundPath(root + name + kSep + std::string(kManifestName));
+    if (std::optional<JournalState> state = ReadJournalState(journal)) {
+      runs.push_back({std::move(name), journal, std::move(*state)});
     }
   }
-  return manifest;
+  // Names break ties only so that the order is the same every time.
+  std::sort(runs.begin(), runs.end(), [](const BackupRun& a, const BackupRun& b) {
+    return std::tie(a.state.header.sequence, a.stamp) < std::tie(b.state.header.sequence, b.stamp);
+  });
+  return runs;
 }
 
-std::vector<std::string> ListStamps(FileSystem& fs, const std::string& backup_root) {
-  FolderEntries entries;
-  fs.ListFolder(backup_root, entries);
-  std::vector<std::string> stamps;
-  for (std::string& name : entries.folders) {
-    if (LooksLikeStamp(name)) stamps.push_back(std::move(name));
+std::uint64_t NextSequence(const std::vector<BackupRun>& runs) {
+  return runs.empty() ? 1 : runs.back().state.header.sequence + 1;
+}
+
+std::unique_ptr<HeldFile> LockLive2chFolder(FileSystem& fs, const std::string& live2ch_folder,
+                                            bool dry_run, std::error_code& error) {
+  const std::string root = BackupRoot(live2ch_folder);
+  error.clear();
+  if (!dry_run && !fs.IsFolder(root)) {
+    error = fs.MakeFolder(root);
+    if (error && !(error == std::errc::file_exists && fs.IsFolder(root))) return nullptr;
   }
-  std::sort(stamps.begin(), stamps.end(),
-            [](const std::string& a, const std::string& b) { return StampKey(a) < StampKey(b); });
-  return stamps;
+  const std::string path = fs.FoundPath(root + std::string(kLockName));
+  // The lock file is made only where a file may be written, which is never in Katjusha's folder.
+  if (!dry_run && (error = fs.CheckReplaceable(path))) return nullptr;
+  std::unique_ptr<HeldFile> lock = LockFile(path, !dry_run, error);
+  if (dry_run && error == std::errc::no_such_file_or_directory) error.clear();
+  return lock;
 }
 
 }  // namespace mirelda

@@ -1,14 +1,17 @@
 // The backups that runs keep under the Live2ch folder: one folder a run, named for its start
-// time, holding the files the run replaced at their own relative paths and a manifest.
+// time, holding the files the run replaced at their own relative paths and its journal.
 #pragma once
 
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "backup/journal.h"
 #include "util/file_system.h"
+#include "util/held_file.h"
 
 namespace mirelda {
 
@@ -20,7 +23,7 @@ inline constexpr std::string_view kBackupFolderName = "mirelda-backup";
 /// "/l/" => "/l/mirelda-backup/".
 std::string BackupRoot(const std::string& live2ch_folder);
 
-/// The file in a backup folder that tells what its run did.
+/// The journal in a backup folder, which tells what its run did.
 inline constexpr std::string_view kManifestName = "mirelda-manifest.txt";
 
 /// A run's start time, local, as the name of its backup folder. => "20261207-093015".
@@ -41,40 +44,25 @@ class ContentHash {
   std::uint64_t size_ = 0;
 };
 
-/// What a backup folder's manifest records. Paths are relative to the Live2ch folder, with the
-/// platform separator, spelt as on disk. A file made and then replaced in one run is listed as
-/// both, which a restore undoes by putting it back and then removing it.
-struct Manifest {
-  struct Created {
-    std::string path;
-    std::string hash;  ///< ContentHash::Text() of the bytes written
-  };
-  /// For a restore, the backup folder it undid; empty for a conversion run.
-  std::string restores;
-  /// Set once a restore has undone this run: that restore's backup folder name, or "-" when it
-  /// replaced nothing.
-  std::string restored_by;
-  std::vector<std::string> replaced;         ///< files kept here before they were replaced
-  std::vector<Created> created;              ///< files the run made
-  std::vector<std::string> created_folders;  ///< folders the run made, parents first
+/// A run's backup folder and what its journal says.
+struct BackupRun {
+  std::string stamp;    ///< the folder's name
+  std::string journal;  ///< its journal's path as spelt on disk
+  JournalState state;
 };
 
-/// The first lines of a manifest; `restores` as in Manifest.
-std::string ManifestHeader(const std::string& restores);
+/// The runs under a Live2ch folder (ending in the separator) whose journals can be read, in the
+/// order of their sequence numbers, oldest first.
+std::vector<BackupRun> ListRuns(FileSystem& fs, const std::string& live2ch_folder);
 
-/// One entry of a manifest. ("replaced", "a/b") => "replaced\ta/b\n".
-std::string ManifestLine(std::string_view kind, std::string_view value);
+/// The sequence number for the next run: one past the highest of `runs`.
+std::uint64_t NextSequence(const std::vector<BackupRun>& runs);
 
-/// One file made, as a manifest entry.
-std::string CreatedLine(const Manifest::Created& file);
-
-/// The manifest as text, one entry a line.
-std::string FormatManifest(const Manifest& manifest);
-
-/// The manifest that a text written by FormatManifest holds; lines it does not know are skipped.
-Manifest ParseManifest(std::string_view text);
-
-/// The names of the backup folders under `backup_root`, oldest first.
-std::vector<std::string> ListStamps(FileSystem& fs, const std::string& backup_root);
+/// Takes the lock that keeps one run at a time on the Live2ch folder (ending in the separator),
+/// making the backups' folder and the lock file where they are missing, unless `dry_run`: then
+/// nothing is made, and null with no error means there was nothing to lock.
+/// std::errc::resource_unavailable_try_again when another run holds it.
+std::unique_ptr<HeldFile> LockLive2chFolder(FileSystem& fs, const std::string& live2ch_folder,
+                                            bool dry_run, std::error_code& error);
 
 }  // namespace mirelda

@@ -13,6 +13,12 @@ constexpr int kMaxStampNumber = 999;
 
 std::error_code Refused() { return std::make_error_code(std::errc::permission_denied); }
 
+std::string HashOf(std::string_view bytes) {
+  ContentHash hash;
+  hash.Add(bytes);
+  return hash.Text();
+}
+
 }  // namespace
 
 /// A file written through KeepingFileSystem. While the new bytes equal the old file's, nothing is
@@ -25,7 +31,7 @@ class KeepingWriter final : public FileWriter {
                 std::optional<std::string> old, std::optional<ContentHash> old_hash)
       : fs_(fs),
         path_(std::move(path)),
-        existed_(existed),
+        before_(existed ? "" : std::string(kNoFile)),
         old_(std::move(old)),
         old_hash_(std::move(old_hash)) {}
 
@@ -47,13 +53,14 @@ class KeepingWriter final : public FileWriter {
       return {};
     }
     if (const std::error_code error = Diverge()) return error;
-    return fs_.Put(path_, existed_, written_.get(), hash_);
+    return fs_.Put(path_, before_, written_.get(), hash_);
   }
 
   // From here on the file is written for real; a dry run only notes that it would be.
   std::error_code Diverge() {
     if (differs_) return {};
     differs_ = true;
+    if (old_) before_ = HashOf(*old_);
     if (!fs_.settings_.dry_run) {
       std::error_code error;
       written_ = fs_.inner().StartReplacing(path_, error);
@@ -66,7 +73,7 @@ class KeepingWriter final : public FileWriter {
 
   KeepingFileSystem& fs_;
   const std::string path_;
-  const bool existed_;
+  std::string before_;              // the old content's hash, kNoFile, or "" while it is not known
   std::optional<std::string> old_;  // the old file's bytes while they may equal the new ones
   const std::optional<ContentHash> old_hash_;
   size_t matched_ = 0;  // how many of them the new bytes have equalled so far
@@ -74,6 +81,20 @@ class KeepingWriter final : public FileWriter {
   std::unique_ptr<FileWriter> written_;
   ContentHash hash_;
 };
+
+std::error_code HashOnDisk(const std::string& found, std::string& hash) {
+  ContentHash content;
+  const std::error_code error = ReadPieces(found, 0, [&](std::string_view piece) {
+    content.Add(piece);
+    return true;
+  });
+  if (error == std::errc::no_such_file_or_directory) {
+    hash = kNoFile;
+    return {};
+  }
+  if (!error) hash = content.Text();
+  return error;
+}
 
 KeepingFileSystem::KeepingFileSystem(FileSystem& inner, WriteSettings settings)
     : ForwardingFileSystem(inner),
@@ -85,11 +106,12 @@ std::error_code KeepingFileSystem::MakeFolder(const std::string& path) {
   if (InBackups(path)) return Refused();
   // A folder can be made wherever a file inside it could be written.
   if (settings_.dry_run) return inner().CheckReplaceable(path + kSep + "x");
-  if (const std::error_code error = inner().MakeFolder(path)) return error;
-  const std::string relative = Relative(inner().FoundPath(path));
-  const std::lock_guard lock(mutex_);
-  made_folders_.push_back(relative);
-  return {};
+  if (!settings_.keep_backup) return inner().MakeFolder(path);
+  JournalEntry entry;
+  entry.folder = true;
+  entry.path = Relative(inner().FoundPath(path));
+  while (!entry.path.empty() && IsSeparator(entry.path.back())) entry.path.pop_back();
+  return Change(std::move(entry), [&] { return inner().MakeFolder(path); });
 }
 
 std::unique_ptr<FileWriter> KeepingFileSystem::StartReplacing(const std::string& path,
@@ -126,10 +148,12 @@ std::error_code KeepingFileSystem::KeepCopy(const std::string& from, const std::
 std::error_code KeepingFileSystem::RemoveFile(const std::string& path) {
   if (InBackups(path)) return Refused();
   const std::string found = inner().FoundPath(path);
-  if (settings_.keep_backup) {
-    if (const std::error_code error = Keep(found)) return error;
-  }
-  return inner().RemoveFile(found);
+  if (!settings_.keep_backup) return inner().RemoveFile(found);
+  JournalEntry entry;
+  entry.path = Relative(found);
+  entry.before.clear();
+  if (const std::error_code error = Keep(found, entry.before, entry.copy)) return error;
+  return Change(std::move(entry), [&] { return inner().RemoveFile(found); });
 }
 
 std::error_code KeepingFileSystem::RemoveFolder(const std::string& path) {
@@ -137,25 +161,14 @@ std::error_code KeepingFileSystem::RemoveFolder(const std::string& path) {
   return inner().RemoveFolder(path);
 }
 
-std::error_code KeepingFileSystem::WriteManifest() {
-  const std::lock_guard lock(mutex_);
-  // A run that kept nothing needs no manifest, even if it could not start one.
-  if (stamp_.empty()) return {};
-  if (kept_.empty()) return RemoveUnusedBackup();
-  if (!manifest_) return backup_error_;
-  for (const std::string& folder : made_folders_) manifest_->Append(ManifestLine("folder", folder));
-  for (const std::string& file : replaced_) manifest_->Append(ManifestLine("replaced", file));
-  return manifest_->Commit();
-}
-
-std::error_code KeepingFileSystem::RemoveUnusedBackup() {
-  manifest_.reset();
-  const std::string root = BackupRoot(settings_.live2ch_folder);
-  const std::error_code error = inner().RemoveFolder(root + stamp_);
-  stamp_.clear();
-  // Another run's backups may have come meanwhile; they stay, and so does the folder.
-  if (!error && made_root_) inner().RemoveFolder(root);
-  return error;
+std::error_code KeepingFileSystem::FinishJournal(bool complete) {
+  std::unique_lock lock(mutex_);
+  if (!journal_ && settings_.always_journal && !settings_.dry_run && settings_.keep_backup) {
+    if (const std::error_code error = StartBackup()) return error;
+  }
+  if (!journal_) return {};
+  lock.unlock();
+  return journal_->Finish(complete);
 }
 
 WriteCounts KeepingFileSystem::counts() const {
@@ -163,58 +176,84 @@ WriteCounts KeepingFileSystem::counts() const {
   return counts_;
 }
 
-std::string KeepingFileSystem::backup_stamp() const {
+bool KeepingFileSystem::kept_any() const {
   const std::lock_guard lock(mutex_);
-  return stamp_;
+  return !kept_.empty();
 }
 
 std::string KeepingFileSystem::backup_folder() const {
-  const std::string stamp = backup_stamp();
-  return stamp.empty() ? "" : BackupRoot(settings_.live2ch_folder) + stamp + kSep;
+  const std::lock_guard lock(mutex_);
+  return stamp_.empty() ? "" : BackupRoot(settings_.live2ch_folder) + stamp_ + kSep;
 }
 
-std::error_code KeepingFileSystem::Put(const std::string& path, bool existed, FileWriter* written,
-                                       const ContentHash& hash) {
+std::error_code KeepingFileSystem::Put(const std::string& path, std::string before,
+                                       FileWriter* written, const ContentHash& hash) {
+  const bool existed = before != kNoFile;
   if (settings_.dry_run) {
     const std::error_code error = inner().CheckReplaceable(path);
     if (!error) {
-      Record(path, existed, hash);
+      Count(existed ? &WriteCounts::replaced : &WriteCounts::created);
       const std::lock_guard lock(mutex_);
       dry_written_[PathKey(path)] = hash;
     }
     return error;
   }
-  if (existed && settings_.keep_backup) {
-    if (const std::error_code error = Keep(inner().FoundPath(path))) return error;
+  std::error_code error;
+  if (!settings_.keep_backup) {
+    error = written->Commit();
+  } else {
+    const std::string found = inner().FoundPath(path);
+    JournalEntry entry;
+    entry.path = Relative(found);
+    entry.before = std::move(before);
+    entry.after = hash.Text();
+    if (existed) error = Keep(found, entry.before, entry.copy);
+    if (!error) error = Change(std::move(entry), [&] { return written->Commit(); });
   }
-  if (const std::error_code error = written->Commit()) return error;
-  Record(path, existed, hash);
-  return {};
+  if (!error) Count(existed ? &WriteCounts::replaced : &WriteCounts::created);
+  return error;
 }
 
-std::error_code KeepingFileSystem::Keep(const std::string& found) {
+std::error_code KeepingFileSystem::Keep(const std::string& found, std::string& before,
+                                        std::string& copy) {
   const std::string relative = Relative(found);
-  const std::string key = PathKey(relative);
   // Held while the file is kept, so that two writers of one folder cannot make it twice.
   const std::lock_guard lock(mutex_);
-  // Kept already in this run: what the folder holds is what was there before the run.
-  if (kept_.count(key) != 0) return {};
+  // Kept already in this run: what the folder holds is what was there before the run. Two files
+  // whose names differ only in case are two files where the file system says so.
+  if (const auto it = kept_.find(relative); it != kept_.end()) {
+    before = it->second.before;
+    copy = it->second.copy;
+    return {};
+  }
+  if (before.empty()) {
+    if (const std::error_code error = HashOnDisk(found, before)) return error;
+  }
   if (const std::error_code error = StartBackup()) return error;
-  const std::string copy = BackupRoot(settings_.live2ch_folder) + stamp_ + kSep + relative;
-  if (const std::error_code error = backup_folders_.MakeTree(GetFolderPart(copy))) return error;
-  if (const std::error_code error = inner().KeepCopy(found, copy)) return error;
-  kept_.insert(key);
-  replaced_.push_back(relative);
+  // The backup folder is searched without regard to case, as every folder is; a second file
+  // whose name differs only in case is kept under a name of its own.
+  std::string name = relative;
+  for (int n = 2; !copy_keys_.insert(PathKey(name)).second; ++n) {
+    name = relative + "~" + std::to_string(n);
+  }
+  const std::string kept = BackupRoot(settings_.live2ch_folder) + stamp_ + kSep + name;
+  if (const std::error_code error = backup_folders_.MakeTree(GetFolderPart(kept))) return error;
+  if (const std::error_code error = inner().KeepCopy(found, kept)) return error;
+  kept_[relative] = {name, before};
+  copy = name;
   return {};
 }
 
-void KeepingFileSystem::Record(const std::string& path, bool existed, const ContentHash& hash) {
-  Count(existed ? &WriteCounts::replaced : &WriteCounts::created);
-  // Only a backup folder could use the manifest, and only a run that keeps one needs it.
-  if (existed || settings_.dry_run || !settings_.keep_backup) return;
-  const std::string line = CreatedLine({Relative(inner().FoundPath(path)), hash.Text()});
-  const std::lock_guard lock(mutex_);
-  if (!StartBackup()) manifest_->Append(line);
+std::error_code KeepingFileSystem::Change(JournalEntry entry,
+                                          const std::function<std::error_code()>& change) {
+  {
+    const std::lock_guard lock(mutex_);
+    if (const std::error_code error = StartBackup()) return error;
+  }
+  if (const std::error_code error = journal_->Add(entry)) return error;
+  const std::error_code error = change();
+  journal_->Outcome(entry, !error);
+  return error;
 }
 
 void KeepingFileSystem::Count(int WriteCounts::*count) {
@@ -223,21 +262,19 @@ void KeepingFileSystem::Count(int WriteCounts::*count) {
 }
 
 std::error_code KeepingFileSystem::StartBackup() {
-  if (manifest_ || backup_error_) return backup_error_;
+  if (journal_ || backup_error_) return backup_error_;
   if ((backup_error_ = MakeBackupFolder())) return backup_error_;
-  const std::string folder = BackupRoot(settings_.live2ch_folder) + stamp_ + kSep;
-  manifest_ = inner().StartReplacing(folder + std::string(kManifestName), backup_error_);
-  if (manifest_) manifest_->Append(ManifestHeader(settings_.restores));
+  const std::string journal = inner().FoundPath(BackupRoot(settings_.live2ch_folder) + stamp_ +
+                                                kSep + std::string(kManifestName));
+  journal_ = JournalWriter::Start(journal, settings_.journal, backup_error_);
   return backup_error_;
 }
 
 std::error_code KeepingFileSystem::MakeBackupFolder() {
-  if (!stamp_.empty()) return {};
   const std::string root = BackupRoot(settings_.live2ch_folder);
   if (!inner().IsFolder(root)) {
     const std::error_code error = inner().MakeFolder(root);
     if (error && !(error == std::errc::file_exists && inner().IsFolder(root))) return error;
-    made_root_ = !error;
   }
   // Two runs in one second get a folder each.
   for (int number = 1; number <= kMaxStampNumber; ++number) {

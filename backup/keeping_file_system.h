@@ -1,16 +1,18 @@
-// The file system a run writes the Live2ch folder through: it keeps what it replaces, leaves
-// alone what would not change, and in a dry run writes nothing at all.
+// The file system a run writes the Live2ch folder through: it keeps what it replaces, journals
+// every change before making it, leaves alone what would not change, and in a dry run writes
+// nothing at all.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <system_error>
 #include <unordered_map>
 #include <unordered_set>
-#include <vector>
 
 #include "backup/backup_folder.h"
+#include "backup/journal.h"
 #include "backup/write_counts.h"
 #include "util/folder_maker.h"
 #include "util/forwarding_file_system.h"
@@ -22,15 +24,17 @@ struct WriteSettings {
   std::string live2ch_folder;  ///< ending in the separator
   std::string stamp;           ///< the backup folder's name, if the run needs one
   bool dry_run = false;        ///< write nothing, only tell what would fail
-  bool keep_backup = true;     ///< keep every file before it is replaced
-  std::string restores;        ///< for a restore, the backup folder it undoes
+  bool keep_backup = true;     ///< keep every file before it is replaced, and journal the run
+  JournalHeader journal;       ///< the header of the run's journal
+  /// Keep a journal even if nothing is changed: a restore's journal is what marks its run undone.
+  bool always_journal = false;
 };
 
 /// Writes through another file system, and on every file written:
 /// - leaves a file that already holds the new bytes as it is, and reads nothing it need not;
 /// - keeps a file that is to be replaced in the run's backup folder first, at its relative path
 ///   as spelt on disk, and does not replace a file it could not keep;
-/// - records what the run made, and what it kept, in that folder's manifest;
+/// - appends each change to the run's journal before making it, and its outcome after;
 /// - refuses every write into the backups, whatever the caller's path;
 /// - in a dry run writes, makes and removes nothing, and fails where a real write would fail for
 ///   a reason known without writing.
@@ -48,13 +52,14 @@ class KeepingFileSystem final : public ForwardingFileSystem {
   std::error_code RemoveFile(const std::string& path) override;
   std::error_code RemoveFolder(const std::string& path) override;
 
-  /// Writes the backup folder's manifest, if the run made that folder.
-  std::error_code WriteManifest();
+  /// Ends the journal with its last line; `complete` when every change the run meant to make was
+  /// made.
+  std::error_code FinishJournal(bool complete);
 
   WriteCounts counts() const;
 
-  /// The backup folder's name, or "" while the run has made none.
-  std::string backup_stamp() const;
+  /// Whether the run has kept any file.
+  bool kept_any() const;
 
   /// The backup folder as the log names it, ending in the separator, or "" while the run has
   /// made none.
@@ -63,25 +68,29 @@ class KeepingFileSystem final : public ForwardingFileSystem {
  private:
   friend class KeepingWriter;
 
-  // Puts a writer's file in place: keeps the old one first, commits, and counts and records it.
-  // In a dry run, only tells whether it could be put in place.
-  std::error_code Put(const std::string& path, bool existed, FileWriter* written,
+  // Puts a writer's file in place: keeps the old one first, journals, commits, and counts it. In
+  // a dry run, only tells whether it could be put in place. `before` is the old file's hash, or
+  // kNoFile for a new one, or "" when it is still to be found.
+  std::error_code Put(const std::string& path, std::string before, FileWriter* written,
                       const ContentHash& hash);
-  // Keeps the existing file `found` in the backup folder, once a run.
-  std::error_code Keep(const std::string& found);
-  // Counts a file put in place at `path` and records what the manifest needs of it.
-  void Record(const std::string& path, bool existed, const ContentHash& hash);
+  // Keeps the existing file `found`, once a run, and tells the kept copy's name and content.
+  std::error_code Keep(const std::string& found, std::string& before, std::string& copy);
+  // Journals a change, makes it with `change`, and journals its outcome.
+  std::error_code Change(JournalEntry entry, const std::function<std::error_code()>& change);
   void Count(int WriteCounts::*count);
-  // The backup folder and its manifest are started together, with the first file made or kept;
-  // called with mutex_ held.
+  // The backup folder and its journal are started together, before the first change; called
+  // with mutex_ held.
   std::error_code StartBackup();
   std::error_code MakeBackupFolder();
-  // Removes the backup folder of a run that kept nothing in it, and the backups' folder if the
-  // run made it and nothing else is in it; called with mutex_ held.
-  std::error_code RemoveUnusedBackup();
   bool InBackups(const std::string& path) const;
   // `found` relative to the Live2ch folder.
   std::string Relative(const std::string& found) const;
+
+  // What is known of a file kept in this run.
+  struct Kept {
+    std::string copy;    // relative to the backup folder
+    std::string before;  // its content
+  };
 
   const WriteSettings settings_;
   const std::string found_live2ch_;  // the Live2ch folder as spelt on disk
@@ -89,14 +98,17 @@ class KeepingFileSystem final : public ForwardingFileSystem {
 
   mutable std::mutex mutex_;  // guards everything below
   WriteCounts counts_;
-  std::string stamp_;                     // the backup folder made, or ""
-  bool made_root_ = false;                // whether the run made the backups' folder too
-  std::error_code backup_error_;          // why the backup folder or manifest could not be started
-  std::unique_ptr<FileWriter> manifest_;  // written as files are made, so that it holds no memory
-  std::vector<std::string> replaced_;     // kept files, listed at the manifest's end
-  std::vector<std::string> made_folders_;
-  std::unordered_set<std::string> kept_;                      // keys of replaced_
+  std::string stamp_;                           // the backup folder made, or ""
+  std::error_code backup_error_;                // why the backup folder or journal could not start
+  std::unique_ptr<JournalWriter> journal_;      // appended to as the run goes
+  bool failed_ = false;                         // some journalled change failed
+  std::unordered_map<std::string, Kept> kept_;  // by relative path exactly as spelt on disk
+  std::unordered_set<std::string> copy_keys_;   // PathKey of every copy's name
   std::unordered_map<std::string, ContentHash> dry_written_;  // path key => bytes, in a dry run
 };
+
+/// The hash of a file's content as it is on disk, read in pieces; kNoFile for a missing file.
+/// `found` is spelt as on disk.
+std::error_code HashOnDisk(const std::string& found, std::string& hash);
 
 }  // namespace mirelda

@@ -1,53 +1,94 @@
-// Undoing a conversion run from the backup it kept.
+// Undoing a run from the journal and the files its backup folder kept.
 #include "run/restore.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "backup/keeping_file_system.h"
 #include "run/run.h"
-#include "util/find_files.h"
 #include "util/folder_maker.h"
 #include "util/path.h"
 
 namespace mirelda {
 namespace {
 
-// A search of a backup folder, which no window waits on; what cannot be listed is not restored.
-class QuietSearch final : public SearchListener {
-  void BeforeListing() override {}
-  void CannotList(const std::string&, std::error_code) override {}
+const BackupRun* FindRun(const std::vector<BackupRun>& runs, std::string_view stamp) {
+  const auto it = std::find_if(runs.begin(), runs.end(),
+                               [&](const BackupRun& run) { return run.stamp == stamp; });
+  return it == runs.end() ? nullptr : &*it;
+}
+
+// Whether a run has been undone: the latest restore of it that finished with every change made,
+// and is not undone itself, comes after the latest such restore that undid a restore of it. Only
+// later runs count, so no journal can make this go round.
+class UndoneRuns {
+ public:
+  explicit UndoneRuns(const std::vector<BackupRun>& runs) : runs_(runs) {}
+
+  bool IsUndone(const BackupRun& run) {
+    if (const auto known = undone_.find(run.stamp); known != undone_.end()) return known->second;
+    std::uint64_t undone = 0, redone = 0;
+    for (const BackupRun& later : runs_) {
+      const JournalHeader& header = later.state.header;
+      if (header.sequence <= run.state.header.sequence || !later.state.complete ||
+          header.kind != RunKind::kRestore) {
+        continue;
+      }
+      const BackupRun* target = FindRun(runs_, header.undoes);
+      const bool undoes = header.undoes == run.stamp;
+      const bool redoes = target != nullptr && target->state.header.kind == RunKind::kRestore &&
+                          target->state.header.undoes == run.stamp;
+      if ((undoes || redoes) && !IsUndone(later)) (undoes ? undone : redone) = header.sequence;
+    }
+    return undone_[run.stamp] = undone > redone;
+  }
+
+ private:
+  const std::vector<BackupRun>& runs_;
+  std::map<std::string, bool> undone_;
 };
 
-// What the backup folder holds, as its manifest tells it or, for a run that was killed before
-// it wrote one, as the files it kept show it.
-Manifest LoadManifest(FileSystem& fs, const std::string& folder) {
-  const std::string manifest_path = folder + std::string(kManifestName);
-  std::string text;
-  if (!fs.ReadWhole(manifest_path, text)) return ParseManifest(text);
-  Manifest manifest;
-  QuietSearch search;
-  FindFiles(fs, search, folder, true, [&](const std::string& path) {
-    if (path != manifest_path) manifest.replaced.push_back(path.substr(folder.size()));
-  });
-  return manifest;
-}
-
-std::error_code SaveManifest(FileSystem& fs, const std::string& folder, const Manifest& manifest) {
-  return fs.ReplaceWhole(folder + std::string(kManifestName), FormatManifest(manifest));
-}
-
-// The latest conversion run that no restore has undone; "" when there is none.
-std::string LatestNotRestored(FileSystem& fs, const std::string& root,
-                              const std::vector<std::string>& stamps) {
-  for (auto it = stamps.rbegin(); it != stamps.rend(); ++it) {
-    const Manifest manifest = LoadManifest(fs, root + *it + kSep);
-    if (manifest.restores.empty() && manifest.restored_by.empty()) return *it;
+// What a plain restore undoes: the run of the newest restore that was killed or failed and is
+// not finished since, or else the newest conversion not undone; newer of the two first.
+std::vector<const BackupRun*> PlainTargets(const std::vector<BackupRun>& runs) {
+  UndoneRuns undone(runs);
+  for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+    const JournalHeader& header = run->state.header;
+    if (header.kind == RunKind::kConversion && !undone.IsUndone(*run)) return {&*run};
+    if (header.kind != RunKind::kRestore || run->state.complete || undone.IsUndone(*run)) continue;
+    const BackupRun* unfinished = FindRun(runs, header.undoes);
+    if (unfinished != nullptr && !undone.IsUndone(*unfinished)) return {unfinished};
   }
-  return "";
+  return {};
 }
 
-// Puts back and removes the files of one backup, one log line each.
+// What undoing a named run takes: a restore alone; a conversion, with every later conversion not
+// undone yet, newest first.
+std::vector<const BackupRun*> NamedTargets(const std::vector<BackupRun>& runs,
+                                           const BackupRun& named) {
+  if (named.state.header.kind == RunKind::kRestore) return {&named};
+  UndoneRuns undone(runs);
+  std::vector<const BackupRun*> targets;
+  for (auto run = runs.rbegin(); run != runs.rend() && &*run != &named; ++run) {
+    if (run->state.header.kind == RunKind::kConversion && !undone.IsUndone(*run)) {
+      targets.push_back(&*run);
+    }
+  }
+  targets.push_back(&named);
+  return targets;
+}
+
+// A journal line as a log line can show it: control bytes as '?', and not too long.
+std::string Shown(std::string_view line) {
+  std::string shown(line.substr(0, 200));
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  }
+  return shown;
+}
+
+// Undoes the changes of one journal, one log line a file.
 class Restorer {
  public:
   Restorer(std::string live2ch_folder, std::string source, RunReport& report, FileSystem& fs,
@@ -59,45 +100,17 @@ class Restorer {
         writes_(writes),
         folders_(writes) {}
 
-  // Puts the kept file back in one step, unless the file there already holds its bytes.
-  void PutBack(const std::string& relative) {
-    const std::string kept = source_ + relative;
-    const std::string target = live2ch_ + relative;
-    std::string bytes;
-    if (const std::error_code error = fs_.ReadWhole(kept, bytes)) {
-      return Fail(kept + "を読み込めませんでした", kept, error);
+  void Undo(const std::optional<JournalEntry>& entry, std::string_view line) {
+    if (!entry) {
+      report_.AddLine(source_ + std::string(kManifestName) + "の「" + Shown(line) +
+                      "」は使えないため元に戻しませんでした");
+      ++failures_;
+    } else if (entry->folder) {
+      // One that is not empty is still used, and stays.
+      writes_.RemoveFolder(live2ch_ + entry->path);
+    } else {
+      UndoFile(*entry);
     }
-    const int unchanged = writes_.counts().unchanged;
-    std::error_code error = folders_.MakeTree(GetFolderPart(target));
-    if (!error) error = writes_.ReplaceWhole(target, bytes);
-    if (error) return Fail(target + "に書き込めませんでした", target, error);
-    const bool was_back = writes_.counts().unchanged != unchanged;
-    report_.AddLine(target + (was_back ? "はすでに元のままです" : "を元に戻しました"));
-  }
-
-  // Removes a file the run made, unless it has changed since: then Live2ch has used it.
-  void RemoveIfUnchanged(const Manifest::Created& file) {
-    const std::string target = live2ch_ + file.path;
-    std::string bytes;
-    const std::error_code read = fs_.ReadWhole(target, bytes);
-    if (read == std::errc::no_such_file_or_directory) {
-      return report_.AddLine(target + "はすでにありません");
-    }
-    if (read) return Fail(target + "を読み込めませんでした", target, read);
-    ContentHash hash;
-    hash.Add(bytes);
-    if (hash.Text() != file.hash) {
-      return report_.AddLine(target + "は変換の後で変更されているため残しました");
-    }
-    if (const std::error_code error = writes_.RemoveFile(target)) {
-      return Fail(target + "を削除できませんでした", target, error);
-    }
-    report_.AddLine(target + "を削除しました");
-  }
-
-  // Removes the folders the run made that nothing is left in, deepest first.
-  void RemoveEmptyFolders(const std::vector<std::string>& made) {
-    for (auto it = made.rbegin(); it != made.rend(); ++it) writes_.RemoveFolder(live2ch_ + *it);
   }
 
   void Fail(const std::string& line, const std::string& path, std::error_code error) {
@@ -109,6 +122,48 @@ class Restorer {
   int failures() const { return failures_; }
 
  private:
+  // Gives the file back what it held before the run, if it still holds what the run wrote.
+  void UndoFile(const JournalEntry& entry) {
+    const std::string target = live2ch_ + entry.path;
+    std::string now;
+    if (const std::error_code error = HashOnDisk(fs_.FoundPath(target), now)) {
+      return Fail(target + "を読み込めませんでした", target, error);
+    }
+    if (now == entry.before) {
+      return report_.AddLine(
+          target + (entry.before == kNoFile ? "はすでにありません" : "はすでに元のままです"));
+    }
+    if (now != entry.after) {
+      return report_.AddLine(target + "は変換の後で変更されているため残しました");
+    }
+    if (entry.before != kNoFile) return PutBack(entry, target);
+    if (const std::error_code error = writes_.RemoveFile(target)) {
+      return Fail(target + "を削除できませんでした", target, error);
+    }
+    report_.AddLine(target + "を削除しました");
+  }
+
+  // Puts the kept file back in one step, copied in pieces so that a file of any size goes back;
+  // a kept file that is not what was kept is not used.
+  void PutBack(const JournalEntry& entry, const std::string& target) {
+    const std::string kept = source_ + entry.copy;
+    std::error_code error = folders_.MakeTree(GetFolderPart(target));
+    std::unique_ptr<FileWriter> writer;
+    if (!error) writer = writes_.StartReplacing(target, error);
+    if (!writer) return Fail(target + "に書き込めませんでした", target, error);
+    ContentHash copied;
+    error = entry.copy.empty() ? std::make_error_code(std::errc::no_such_file_or_directory)
+                               : ReadPieces(fs_.FoundPath(kept), 0, [&](std::string_view piece) {
+                                   copied.Add(piece);
+                                   writer->Append(piece);
+                                   return true;
+                                 });
+    if (!error && copied.Text() != entry.before) error = std::make_error_code(std::errc::io_error);
+    if (error) return Fail(kept + "を読み込めませんでした", kept, error);
+    if ((error = writer->Commit())) return Fail(target + "に書き込めませんでした", target, error);
+    report_.AddLine(target + "を元に戻しました");
+  }
+
   const std::string live2ch_;
   const std::string source_;
   RunReport& report_;
@@ -118,19 +173,37 @@ class Restorer {
   int failures_ = 0;
 };
 
-// Notes in the backup that it has been restored, so that a plain restore goes on to the run
-// before; undoing a restore makes the run it undid one to restore again.
-std::error_code MarkRestored(FileSystem& fs, const std::string& root, const std::string& stamp,
-                             Manifest manifest, const std::string& by) {
-  manifest.restored_by = by.empty() ? "-" : by;
-  std::error_code error = SaveManifest(fs, root + stamp + kSep, manifest);
-  if (!error && !manifest.restores.empty()) {
-    const std::string undone = root + manifest.restores + kSep;
-    Manifest again = LoadManifest(fs, undone);
-    again.restored_by.clear();
-    error = SaveManifest(fs, undone, again);
+// Undoes one run as a restore of its own, journalled as `sequence`; the number of failures.
+int Undo(const BackupRun& run, const std::string& live2ch, std::uint64_t sequence,
+         RunReport& report, FileSystem& fs, std::time_t now) {
+  const std::string source = BackupRoot(live2ch) + run.stamp + kSep;
+  report.AddLine(source + "から元に戻します");
+  const JournalHeader& undone = run.state.header;
+  // A restore writes only where the run could have: never into the Katjusha folder it names.
+  fs.BeginRun(undone.katjusha_folder);
+  WriteSettings settings;
+  settings.live2ch_folder = live2ch;
+  settings.stamp = StampOf(now);
+  settings.journal = {
+      sequence, RunKind::kRestore, AbsoluteFolder(live2ch), undone.katjusha_folder, run.stamp, now};
+  settings.always_journal = true;
+  KeepingFileSystem writes(fs, settings);
+  Restorer restorer(live2ch, source, report, fs, writes);
+  if (!ForEachChangeNewestFirst(run.journal, [&](const auto& entry, std::string_view line) {
+        restorer.Undo(entry, line);
+      })) {
+    restorer.Fail(run.journal + "を読み込めませんでした", run.journal,
+                  std::make_error_code(std::errc::io_error));
   }
-  return error;
+  if (const std::error_code error = writes.FinishJournal(restorer.failures() == 0)) {
+    restorer.Fail(writes.backup_folder() + "に書き込めませんでした", writes.backup_folder(), error);
+  }
+  if (const std::error_code error = writes.SyncWritten()) {
+    restorer.Fail(live2ch + "に書き込めませんでした", live2ch, error);
+  }
+  if (writes.kept_any())
+    report.AddLine(writes.backup_folder() + "に置き換え前のファイルを保存しました");
+  return restorer.failures();
 }
 
 }  // namespace
@@ -138,47 +211,26 @@ std::error_code MarkRestored(FileSystem& fs, const std::string& root, const std:
 RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, FileSystem& fs,
                           std::time_t now) {
   const std::string live2ch = WithSeparator(request.live2ch_folder);
-  const std::string root = BackupRoot(live2ch);
-  const std::vector<std::string> stamps = ListStamps(fs, root);
-  std::string stamp = request.stamp;
-  if (stamps.empty() ||
-      (!stamp.empty() && std::find(stamps.begin(), stamps.end(), stamp) == stamps.end())) {
+  if (!fs.IsFolder(BackupRoot(live2ch))) return RestoreOutcome::kNoBackup;
+  bool refused = false;
+  const auto lock = TakeLock(live2ch, false, report, fs, refused);
+  if (refused) return RestoreOutcome::kRefused;
+  const std::vector<BackupRun> runs = ListRuns(fs, live2ch);
+  const BackupRun* named = request.stamp.empty() ? nullptr : FindRun(runs, request.stamp);
+  if (runs.empty() || (!request.stamp.empty() && named == nullptr)) {
     return RestoreOutcome::kNoBackup;
   }
-  if (stamp.empty() && (stamp = LatestNotRestored(fs, root, stamps)).empty()) {
+  const std::vector<const BackupRun*> targets =
+      named != nullptr ? NamedTargets(runs, *named) : PlainTargets(runs);
+  if (targets.empty()) {
     report.AddLine("元に戻していない変換はありません");
     return RestoreOutcome::kNothingLeft;
   }
-  const std::string source = root + stamp + kSep;
-  const Manifest manifest = LoadManifest(fs, source);
-  WriteSettings settings;
-  settings.live2ch_folder = live2ch;
-  settings.stamp = StampOf(now);
-  settings.restores = stamp;
-  KeepingFileSystem writes(fs, settings);
-  Restorer restorer(live2ch, source, report, fs, writes);
-
-  report.AddLine(source + "から元に戻します");
-  for (const std::string& relative : manifest.replaced) restorer.PutBack(relative);
-  for (const Manifest::Created& file : manifest.created) restorer.RemoveIfUnchanged(file);
-  restorer.RemoveEmptyFolders(manifest.created_folders);
-  if (const std::error_code error = writes.WriteManifest()) {
-    restorer.Fail(writes.backup_folder() + "に書き込めませんでした", writes.backup_folder(), error);
-  }
-  if (const std::error_code error =
-          MarkRestored(fs, root, stamp, manifest, writes.backup_stamp())) {
-    restorer.Fail(source + "に書き込めませんでした", source, error);
-  }
-  if (const std::error_code error = writes.SyncWritten()) {
-    restorer.Fail(live2ch + "に書き込めませんでした", live2ch, error);
-  }
-  if (const std::string kept = writes.backup_folder(); !kept.empty()) {
-    report.AddLine(kept + "に置き換え前のファイルを保存しました");
-  }
-  report.AddLine(restorer.failures() == 0 ? "すべて元に戻しました"
-                                          : "元に戻せなかったファイルがあります");
-  return restorer.failures() == 0 ? RestoreOutcome::kRestored
-                                  : RestoreOutcome::kRestoredWithFailures;
+  std::uint64_t sequence = NextSequence(runs);
+  int failures = 0;
+  for (const BackupRun* run : targets) failures += Undo(*run, live2ch, sequence++, report, fs, now);
+  report.AddLine(failures == 0 ? "すべて元に戻しました" : "元に戻せなかったファイルがあります");
+  return failures == 0 ? RestoreOutcome::kRestored : RestoreOutcome::kRestoredWithFailures;
 }
 
 }  // namespace mirelda

@@ -1,4 +1,4 @@
-// Undoing a conversion run from the backup it kept.
+// Undoing a run from the journal and the files its backup folder kept.
 #pragma once
 
 #include <ctime>
@@ -13,21 +13,25 @@ namespace mirelda {
 /// What a restore is asked to undo.
 struct RestoreRequest {
   std::string live2ch_folder;  ///< the folder that holds live2ch.exe
-  std::string stamp;           ///< the backup folder's name; empty for the latest run not undone
+  /// The backup folder's name: that conversion and every later one not undone yet, or that
+  /// restore alone. Empty for the restore left unfinished, else the latest conversion not undone.
+  std::string stamp;
 };
 
 /// How a restore ended.
 enum class RestoreOutcome {
   kNoBackup,              ///< no backup at all, or none of that name; nothing changed
+  kRefused,               ///< another run holds the Live2ch folder, or it cannot be locked
   kNothingLeft,           ///< every conversion run's backup has been restored already
   kRestored,              ///< every file was put back or removed, or kept for a reason told
   kRestoredWithFailures,  ///< some file could not be put back or removed
 };
 
-/// Undoes a run: puts back, each in one step, every file it replaced, removes every file it made
-/// whose bytes are still the ones written, and removes the folders it made that are left empty.
-/// What the restore itself replaces or removes is kept in a backup folder of its own, named for
-/// `now`, so that it can be undone in turn. One log line a file.
+/// Undoes runs, newest first, each from its journal: every file the run changed that still holds
+/// what the run wrote gets back what it held before (put back, or removed if the run made it);
+/// one that holds anything else is left; folders the run made that are left empty are removed.
+/// No write reaches the Katjusha folder the run recorded. Each undo keeps a backup folder and
+/// journal of its own, named for `now`, so that it can be undone in turn. One log line a file.
 RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, FileSystem& fs,
                           std::time_t now);
 

@@ -1,6 +1,7 @@
 // The conversion run behind the start button, free of any window.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "backup/write_counts.h"
@@ -8,6 +9,7 @@
 #include "run/kinds.h"
 #include "util/cp932.h"
 #include "util/file_system.h"
+#include "util/held_file.h"
 
 namespace mirelda {
 
@@ -42,6 +44,16 @@ RunRequest Normalised(RunRequest request);
 /// The line that sums up what a run wrote, logged before the last one.
 /// => "新規1件、置換2件、変更なし3件、変なidx4件、失敗5件".
 std::string SummaryLine(const WriteCounts& counts, int odd_indexes, int failure_lines);
+
+/// The folder made absolute and ending in the separator, as a journal records it, so that it
+/// still names the same folder from any working folder. "k" => "/home/u/k/".
+std::string AbsoluteFolder(const std::string& folder);
+
+/// Takes the lock that keeps one run at a time on the Live2ch folder (ending in the separator).
+/// When it cannot, shows why and sets `refused`: nothing may then be written. Null with
+/// `refused` false for a dry run where there is no lock file yet.
+std::unique_ptr<HeldFile> TakeLock(const std::string& live2ch_folder, bool dry_run,
+                                   RunReport& report, FileSystem& fs, bool& refused);
 
 /// Normalises the request's folders, checks for Katjusha.exe and live2ch.exe and that the
 /// folders differ, then converts each requested kind in the fixed order, reporting as it goes,

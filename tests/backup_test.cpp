@@ -36,10 +36,14 @@ class BackupTest : public test::FolderPair {
     if (!fs::exists(root)) return "";
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(root)) {
-      names.push_back(entry.path().filename().string());
+      if (entry.is_directory()) names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names.back();
+  }
+
+  std::string BackupFolder() const {
+    return live2ch_ + test::P("mirelda-backup/") + Stamp() + kSep;
   }
 
   // The files the latest backup holds, its manifest aside.
@@ -50,12 +54,7 @@ class BackupTest : public test::FolderPair {
   }
 
   // The Live2ch folder's files, the backups aside.
-  test::Files Live2chFiles() const {
-    test::Files files = test::Snapshot(live2ch_);
-    std::erase_if(files,
-                  [](const auto& file) { return file.first.rfind("mirelda-backup", 0) == 0; });
-    return files;
-  }
+  test::Files Live2chFiles() const { return test::Live2chSnapshot(live2ch_); }
 
   RestoreOutcome Restore(const std::string& stamp = "") {
     report_.lines.clear();
@@ -67,7 +66,7 @@ class BackupTest : public test::FolderPair {
 // the path it has on disk; a run that replaces nothing keeps no folder.
 TEST_F(BackupTest, OnlyChangedFilesAreReplacedAndEachIsKeptFirstAsSpeltOnDisk) {
   EXPECT_EQ(Run("brd"), RunOutcome::kCompleted);
-  EXPECT_EQ(Stamp(), "");
+  EXPECT_FALSE(Logged(BackupFolder() + "に置き換え前のファイルを保存しました"));
   const std::string board = live2ch_ + "favboard.fbd";
   const auto written_at = fs::last_write_time(board);
   fs::permissions(board, fs::perms::owner_read);
@@ -127,7 +126,7 @@ TEST_F(BackupTest, ADryRunLogsWhatARealRunWouldAndChangesNothing) {
 
 #ifndef _WIN32
 // Killed after it kept a file and before it replaced it, a run has lost nothing: the file is
-// whole, and a restore from what was kept, without a manifest, puts it back all the same.
+// whole, and the restore of the killed run leaves it so.
 TEST_F(BackupTest, AKillBetweenKeepingAndReplacingLosesNothing) {
   Live2ch("namelist.txt", "old");
   const pid_t child = fork();
@@ -141,8 +140,6 @@ TEST_F(BackupTest, AKillBetweenKeepingAndReplacingLosesNothing) {
   EXPECT_EQ(WEXITSTATUS(status), 9);
   EXPECT_EQ(Live2ch("namelist.txt"), test::Sjis("old"));
   EXPECT_EQ(Kept(), (test::Files{{"namelist.txt", test::Sjis("old")}}));
-  fs::remove(live2ch_ + "namelist.txt");  // saved anew, as a new file
-  Live2ch("namelist.txt", "changed later");
   EXPECT_EQ(Restore(), RestoreOutcome::kRestored);
   EXPECT_EQ(Live2ch("namelist.txt"), test::Sjis("old"));
 }
@@ -152,6 +149,7 @@ TEST_F(BackupTest, AKillBetweenKeepingAndReplacingLosesNothing) {
 // can be run again, and undone in turn.
 TEST_F(BackupTest, ARestoreIsSafeTwiceAndCanItselfBeUndone) {
   Live2ch("namelist.txt", "old");
+  Live2ch("maillist.txt", "old");
   EXPECT_EQ(Run("brd,ftd,namemail"), RunOutcome::kCompleted);
   const test::Files converted = Live2chFiles();
   const std::string run = Stamp();
@@ -160,9 +158,9 @@ TEST_F(BackupTest, ARestoreIsSafeTwiceAndCanItselfBeUndone) {
   const std::string l = live2ch_;
   EXPECT_EQ(report_.lines,
             (Lines{l + test::P("mirelda-backup/") + run + kSep + "から元に戻します",
-                   l + "namelist.txtを元に戻しました", l + "favboard.fbdを削除しました",
-                   l + test::P("ftd/news.ftd") + "を削除しました",
                    l + "maillist.txtは変換の後で変更されているため残しました",
+                   l + "namelist.txtを元に戻しました",
+                   l + test::P("ftd/news.ftd") + "を削除しました", l + "favboard.fbdを削除しました",
                    l + test::P("mirelda-backup/") + Stamp() + kSep +
                        "に置き換え前のファイルを保存しました",
                    "すべて元に戻しました"}));
@@ -183,22 +181,106 @@ TEST_F(BackupTest, ARestoreIsSafeTwiceAndCanItselfBeUndone) {
   EXPECT_EQ(Restore("20000101-000000"), RestoreOutcome::kNoBackup);
 }
 
-// A file whose keeping could not be recorded is not replaced either.
-TEST_F(BackupTest, WithoutAManifestNothingIsReplacedAndBackupsAreListedOldestFirst) {
+// Runs are undone newest first by the order they ran in, whatever their folders are called.
+TEST_F(BackupTest, RunsAreUndoneInTheOrderTheyRanNotByTheirNames) {
   Live2ch("namelist.txt", "old");
-  fs_.fail_write = [](const std::string& path) {
-    return path.find("manifest") != std::string::npos;
-  };
-  EXPECT_EQ(Run("namemail"), RunOutcome::kCompletedWithFailures);
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  fs::rename(live2ch_ + test::P("mirelda-backup/") + Stamp(),
+             live2ch_ + test::P("mirelda-backup/29991231-235959"));
+  Katjusha("namelist.txt", "二\r\n");
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  EXPECT_EQ(Restore(), RestoreOutcome::kRestored);
+  EXPECT_EQ(Live2ch("namelist.txt"), test::Sjis("名無し\r\n"));
+  EXPECT_EQ(Restore(), RestoreOutcome::kRestored);
   EXPECT_EQ(Live2ch("namelist.txt"), test::Sjis("old"));
-  EXPECT_EQ(Stamp(), "");
-  for (const char* name : {"20260101-000000-10", "x0260101-000000", "20260101-000000",
-                           "20260101-000000-2", "20251231-235959", "2026010-1000000"}) {
-    fs::create_directories(live2ch_ + test::P("mirelda-backup/") + name);
+}
+
+// One run at a time: while another holds the Live2ch folder, or where it cannot be locked at
+// all, a run or a restore writes nothing; a dry run makes no lock file but respects one.
+TEST_F(BackupTest, ASecondRunOnAFolderInUseWritesNothing) {
+  Live2ch("namelist.txt", "old");
+  dry_run_ = true;
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  EXPECT_FALSE(fs::exists(live2ch_ + "mirelda-backup"));
+  dry_run_ = false;
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  std::error_code error;
+  auto held = LockLive2chFolder(fs_, live2ch_, false, error);
+  ASSERT_TRUE(held);
+  test::Files before = test::Snapshot(live2ch_);
+  report_.lines.clear();
+  report_.messages.clear();
+  EXPECT_EQ(Run("namemail,fav"), RunOutcome::kChecksFailed);
+  dry_run_ = true;
+  EXPECT_EQ(Run("namemail"), RunOutcome::kChecksFailed);
+  dry_run_ = false;
+  EXPECT_EQ(Restore(), RestoreOutcome::kRefused);
+  EXPECT_EQ(test::Snapshot(live2ch_), before);
+  EXPECT_EQ(report_.lines, Lines{});
+  EXPECT_EQ(report_.messages, Lines(3, live2ch_ + "は別の変換か元に戻す処理が使っています"));
+  held.reset();
+  fs::remove_all(live2ch_ + "mirelda-backup");
+  test::WriteBytes(live2ch_ + "mirelda-backup", "a file");
+  before = test::Snapshot(live2ch_);
+  EXPECT_EQ(Run("namemail"), RunOutcome::kChecksFailed);
+  EXPECT_EQ(test::Snapshot(live2ch_), before);
+}
+
+// A run that only made files is undone like any other, and a restore that failed part-way is
+// finished by the next one rather than taken for done.
+TEST_F(BackupTest, AFreshRunAndAFailedRestoreCanBeUndoneToTheEnd) {
+  const test::Files fresh = Live2chFiles();
+  EXPECT_EQ(Run("brd,ftd,namemail"), RunOutcome::kCompleted);
+  EXPECT_FALSE(Logged(BackupFolder() + "に置き換え前のファイルを保存しました"));
+  fs_.fail_keep = [](const std::string& path) { return path.find("news") != std::string::npos; };
+  EXPECT_EQ(Restore(), RestoreOutcome::kRestoredWithFailures);
+  fs_.fail_keep = [](const std::string&) { return false; };
+  EXPECT_EQ(Restore(), RestoreOutcome::kRestored);
+  EXPECT_TRUE(Logged(live2ch_ + test::P("ftd/news.ftd") + "を削除しました"));
+  EXPECT_EQ(Live2chFiles(), fresh);
+  EXPECT_EQ(Restore(), RestoreOutcome::kNothingLeft);
+}
+
+// A journal that names a path outside the Live2ch folder, or a Live2ch folder that has become a
+// link into Katjusha's, never makes a restore write there.
+TEST_F(BackupTest, ARestoreNeverWritesOutsideTheLive2chFolderOrIntoKatjushas) {
+  Live2ch("ftd/news.ftd", "old");
+  EXPECT_EQ(Run("ftd"), RunOutcome::kCompleted);
+  const std::string journal = BackupFolder() + std::string(kManifestName);
+  std::string text = test::ReadBytes(journal);
+  const size_t entry = text.find("replaced\t");
+  ASSERT_NE(entry, std::string::npos);
+  text.insert(entry,
+              "created\t90\t../k/news.idx\t-\tcbf29ce484222325:0\t\n"
+              "folder\t91\t..%2Fk\nremoved\t92\tftd/%2E%2E/../k/Katjusha.exe\t-\t\t\n");
+  test::WriteBytes(journal, text);
+  // Katjusha's file holds what the run wrote, so only the protection keeps the restore out.
+  test::WriteBytes(katjusha_ + "news.ftd", Live2ch("ftd/news.ftd"));
+  fs::remove_all(live2ch_ + "ftd");
+#ifndef _WIN32
+  fs::create_directory_symlink(katjusha_, live2ch_ + "ftd");
+#endif
+  const test::Files katjusha = test::Snapshot(katjusha_);
+  EXPECT_EQ(Restore(), RestoreOutcome::kRestoredWithFailures);
+  EXPECT_EQ(test::Snapshot(katjusha_), katjusha);
+  EXPECT_EQ(std::count_if(report_.lines.begin(), report_.lines.end(),
+                          [](const std::string& line) {
+                            return line.find("は使えないため元に戻しませんでした") !=
+                                   std::string::npos;
+                          }),
+            3);
+}
+
+// The journal gives back every path as it was written, a line feed in a name and all, and
+// refuses each path that could leave the folder.
+TEST(JournalTest, PathsRoundTripAndUnsafeOnesAreRefused) {
+  for (const std::string odd : {"a\nb.idx", "100%\t.idx", "log/h/b/1.idx", "\x7f\x01.txt"}) {
+    EXPECT_EQ(SafeRelativePath(JournalPath(test::P(odd))), test::P(odd));
   }
-  EXPECT_EQ(
-      ListStamps(fs_, live2ch_ + "mirelda-backup"),
-      (Lines{"20251231-235959", "20260101-000000", "20260101-000000-2", "20260101-000000-10"}));
+  for (const char* unsafe : {"", "/a", "a//b", "./a", "a/..", "..", "a/%2E%2E/b", "%00", "%", "a%0",
+                             "%zz", "a\nb", "a%2Fb/../c"}) {
+    EXPECT_EQ(SafeRelativePath(unsafe), std::nullopt) << unsafe;
+  }
 }
 
 TEST_F(BackupTest, NoWriteReachesTheBackups) {

@@ -19,8 +19,7 @@ using test::ReadBytes;
 
 class CliTest : public ::testing::Test {
  protected:
-  // The files of the Live2ch folder "L" but for the backups, whose files other than their
-  // manifests go to `backups`.
+  // The files of the Live2ch folder "L" but for the backups, whose kept files go to `backups`.
   test::Files Live2chFiles(test::Files* backups = nullptr) const {
     test::Files files = test::Snapshot(dir_.Path("L"));
     for (auto it = files.begin(); it != files.end();) {
@@ -28,7 +27,10 @@ class CliTest : public ::testing::Test {
         ++it;
         continue;
       }
-      if (backups && it->first.find("mirelda-manifest") == std::string::npos) backups->insert(*it);
+      if (backups && it->first.find("mirelda-manifest") == std::string::npos &&
+          it->first != "mirelda-backup/mirelda-lock") {
+        backups->insert(*it);
+      }
       it = files.erase(it);
     }
     return files;
@@ -178,7 +180,8 @@ TEST_F(CliTest, KindsReplaceTheDefaultsInBothSpellings) {
   EXPECT_EQ(Out(),
             "各変換作業を開始します\n板ボタンを変換します\n8件ありました\n板ボタン変換完了\n"
             "新規1件、置換0件、変更なし0件、変なidx0件、失敗0件\nすべて変換完了\n");
-  EXPECT_EQ(test::Snapshot(dir_.Path("L")).size(), 5u);  // and maillist.txt, favboard.fbd
+  // and maillist.txt, favboard.fbd, the lock and the journal of the run that made favboard.fbd
+  EXPECT_EQ(test::Snapshot(dir_.Path("L")).size(), 7u);
 }
 
 }  // namespace

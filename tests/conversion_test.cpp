@@ -102,12 +102,12 @@ TEST_F(ConverterTest, MissingListsLeaveLive2chFilesAloneAndEmptyOnesSayTheyAreOd
             (Lines{"お気に入りを変換します", "お気に入りファイルが変です", "板ボタンを変換します",
                    "板ボタンファイルが変です", "other.brdをmyboard.brdに変換します",
                    "外部板ファイルが変です", "すべてのidxを変換します", "すべてのidxを変換完了"}));
-  EXPECT_EQ(test::Snapshot(live2ch_), (test::Files{{"favboard.fbd", "old"},
-                                                   {"favorite.ftd", "old"},
-                                                   {"live2ch.exe", ""},
-                                                   {"maillist.txt", ""},
-                                                   {"myboard.brd", "old"},
-                                                   {"namelist.txt", "old"}}));
+  EXPECT_EQ(test::Live2chSnapshot(live2ch_), (test::Files{{"favboard.fbd", "old"},
+                                                          {"favorite.ftd", "old"},
+                                                          {"live2ch.exe", ""},
+                                                          {"maillist.txt", ""},
+                                                          {"myboard.brd", "old"},
+                                                          {"namelist.txt", "old"}}));
 }
 
 TEST_F(ConverterTest, WarehousesAreEveryOtherIdxListOfTheKatjushaFolder) {
@@ -196,12 +196,14 @@ TEST_F(RunTest, ManyJobsLogAndWriteExactlyWhatOneJobDoes) {
   fs_.fail_write = [](const std::string& path) { return path.find("7.idx") != std::string::npos; };
   fs_.fail_list = [&](const std::string& f) { return f == katjusha_ + test::P("log/h3/"); };
   EXPECT_EQ(Run("fav,allidx", 1), RunOutcome::kCompletedWithFailures);
-  const auto one_job = std::make_tuple(report_.lines, report_.failures, test::Snapshot(live2ch_));
+  const auto one_job =
+      std::make_tuple(report_.lines, report_.failures, test::Live2chSnapshot(live2ch_));
   std::filesystem::remove_all(live2ch_);
   test::WriteBytes(live2ch_ + "live2ch.exe", "");
   report_ = {};
   EXPECT_EQ(Run("fav,allidx", 4), RunOutcome::kCompletedWithFailures);
-  EXPECT_EQ(std::make_tuple(report_.lines, report_.failures, test::Snapshot(live2ch_)), one_job);
+  EXPECT_EQ(std::make_tuple(report_.lines, report_.failures, test::Live2chSnapshot(live2ch_)),
+            one_job);
 }
 
 TEST(RunRequestTest, FolderTextsEndInOneSeparator) {
@@ -254,9 +256,9 @@ TEST_F(RunTest, EachKindRunsAloneAndNoneStillCompletes) {
   }
   report_.lines.clear();
   EXPECT_EQ(Run(""), RunOutcome::kCompleted);
-  EXPECT_EQ(report_.lines, (Lines{"各変換作業を開始します",
-                                  "新規0件、置換0件、変更なし0件、変なidx0件、失敗0件",
-                                  "すべて変換完了"}));
+  EXPECT_EQ(report_.lines,
+            (Lines{"各変換作業を開始します", "新規0件、置換0件、変更なし0件、変なidx0件、失敗0件",
+                   "すべて変換完了"}));
   EXPECT_EQ(report_.messages, Lines(std::size(openings) + 1, "すべて変換終了"));
   EXPECT_EQ(DefaultKinds(), test::Kinds("fav,brd,ftd,namemail,myboard"));
 }

@@ -63,6 +63,13 @@ Files Snapshot(const std::string& folder) {
   return files;
 }
 
+Files Live2chSnapshot(const std::string& folder) {
+  Files files = Snapshot(folder);
+  std::erase_if(files,
+                [](const auto& file) { return file.first.rfind("mirelda-backup/", 0) == 0; });
+  return files;
+}
+
 std::string KatjushaIndex(const std::string& host, const std::string& board, const std::string& key,
                           const std::string& flag) {
   return "0\t" + flag + "\t2\tスレ" + key + "\t" + host + "\t" + board + "\t" + key +

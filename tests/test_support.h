@@ -40,6 +40,8 @@ std::string ReadBytes(const std::string& path);
 using Files = std::map<std::string, std::string>;
 /// Every file under `folder`.
 Files Snapshot(const std::string& folder);
+/// Every file under a Live2ch folder but for the backups.
+Files Live2chSnapshot(const std::string& folder);
 
 /// A Katjusha thread index of 18 fields, each its own number but for the title (3), host (4),
 /// board (5) and key (6), with `flag` in field 1 and CR LF at the end.

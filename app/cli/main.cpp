@@ -31,6 +31,7 @@ int ExitStatus(RunOutcome outcome) {
 int ExitStatus(RestoreOutcome outcome) {
   switch (outcome) {
     case RestoreOutcome::kNoBackup:
+    case RestoreOutcome::kRefused:
       return 1;
     case RestoreOutcome::kNothingLeft:
     case RestoreOutcome::kRestored:
