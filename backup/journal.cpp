@@ -112,15 +112,16 @@ std::vector<std::string_view> Fields(std::string_view line) {
 }
 
 const char* EntryKind(const JournalEntry& entry) {
-  if (entry.folder) return "folder";
+  if (entry.folder) return entry.writing ? "writing" : "folder";
   if (entry.before == kNoFile) return "created";
   return entry.after == kNoFile ? "removed" : "replaced";
 }
 
-// A change line: "created|replaced|removed N PATH BEFORE AFTER COPY" or "folder N PATH".
+// A change line: "created|replaced|removed N PATH BEFORE AFTER COPY" or "folder|writing N PATH".
 std::optional<JournalEntry> ParseEntry(const std::vector<std::string_view>& fields) {
   JournalEntry entry;
-  entry.folder = fields[0] == "folder";
+  entry.writing = fields[0] == "writing";
+  entry.folder = entry.writing || fields[0] == "folder";
   if (fields.size() != (entry.folder ? 3u : 6u) || !ParseNumber(fields[1], entry.number)) {
     return std::nullopt;
   }
@@ -352,10 +353,11 @@ std::error_code JournalWriter::Add(JournalEntry& entry) {
   const std::lock_guard lock(mutex_);
   entry.number = next_++;
   std::string line = EntryKind(entry);
-  line += "\t" + std::to_string(entry.number) + "\t" + JournalPath(entry.path);
+  line.append("\t").append(std::to_string(entry.number));
+  line.append("\t").append(JournalPath(entry.path));
   if (!entry.folder) {
-    line += "\t" + entry.before + "\t" + entry.after + "\t" +
-            (entry.copy.empty() ? "" : JournalPath(entry.copy));
+    line.append("\t").append(entry.before).append("\t").append(entry.after).append("\t");
+    if (!entry.copy.empty()) line.append(JournalPath(entry.copy));
   }
   line.push_back('\n');
   const std::error_code error = file_->Append(line);
@@ -365,8 +367,9 @@ std::error_code JournalWriter::Add(JournalEntry& entry) {
 
 void JournalWriter::Outcome(const JournalEntry& entry, bool done) {
   const std::lock_guard lock(mutex_);
-  const std::error_code error =
-      file_->Append((done ? "ok\t" : "failed\t") + std::to_string(entry.number) + "\n");
+  std::string line = done ? "ok\t" : "failed\t";
+  line.append(std::to_string(entry.number)).push_back('\n');
+  const std::error_code error = file_->Append(line);
   if (error && !error_) error_ = error;
 }
 

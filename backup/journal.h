@@ -37,6 +37,7 @@ struct JournalHeader {
 /// created file has no `before`, a removed one no `after`.
 struct JournalEntry {
   bool folder = false;       ///< a folder made, rather than a file changed
+  bool writing = false;      ///< with `folder`: the folder of `path` may hold the run's temporaries
   std::uint64_t number = 0;  ///< its outcome line names it by this
   std::string path;          ///< relative to the Live2ch folder, with the platform separator
   std::string before = std::string(kNoFile);

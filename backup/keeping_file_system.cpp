@@ -62,8 +62,8 @@ class KeepingWriter final : public FileWriter {
     differs_ = true;
     if (old_) before_ = HashOf(*old_);
     if (!fs_.settings_.dry_run) {
-      std::error_code error;
-      written_ = fs_.inner().StartReplacing(path_, error);
+      std::error_code error = fs_.NoteWriting(path_);
+      if (!error) written_ = fs_.inner().StartReplacing(path_, error);
       if (!written_) return error;
       if (old_) written_->Append(std::string_view(*old_).substr(0, matched_));
     }
@@ -89,7 +89,7 @@ std::error_code HashOnDisk(const std::string& found, std::string& hash) {
     return true;
   });
   if (error == std::errc::no_such_file_or_directory) {
-    hash = kNoFile;
+    hash = std::string(kNoFile);
     return {};
   }
   if (!error) hash = content.Text();
@@ -212,6 +212,20 @@ std::error_code KeepingFileSystem::Put(const std::string& path, std::string befo
   }
   if (!error) Count(existed ? &WriteCounts::replaced : &WriteCounts::created);
   return error;
+}
+
+std::error_code KeepingFileSystem::NoteWriting(const std::string& path) {
+  if (!settings_.keep_backup) return {};
+  JournalEntry entry;
+  entry.folder = entry.writing = true;
+  // The file's own path stands for its folder, which may be the Live2ch folder itself.
+  entry.path = Relative(inner().FoundPath(path));
+  {
+    const std::lock_guard lock(mutex_);
+    if (!writing_.insert(GetFolderPart(entry.path)).second) return {};
+    if (const std::error_code error = StartBackup()) return error;
+  }
+  return journal_->Add(entry);
 }
 
 std::error_code KeepingFileSystem::Keep(const std::string& found, std::string& before,

@@ -73,6 +73,9 @@ class KeepingFileSystem final : public ForwardingFileSystem {
   // kNoFile for a new one, or "" when it is still to be found.
   std::error_code Put(const std::string& path, std::string before, FileWriter* written,
                       const ContentHash& hash);
+  // Journals, once a folder, that the file's folder may get a temporary, so that a restore after
+  // a kill knows where to look for one.
+  std::error_code NoteWriting(const std::string& path);
   // Keeps the existing file `found`, once a run, and tells the kept copy's name and content.
   std::error_code Keep(const std::string& found, std::string& before, std::string& copy);
   // Journals a change, makes it with `change`, and journals its outcome.
@@ -104,6 +107,7 @@ class KeepingFileSystem final : public ForwardingFileSystem {
   bool failed_ = false;                         // some journalled change failed
   std::unordered_map<std::string, Kept> kept_;  // by relative path exactly as spelt on disk
   std::unordered_set<std::string> copy_keys_;   // PathKey of every copy's name
+  std::unordered_set<std::string> writing_;     // folders journalled by NoteWriting
   std::unordered_map<std::string, ContentHash> dry_written_;  // path key => bytes, in a dry run
 };
 

@@ -105,6 +105,8 @@ class Restorer {
       report_.AddLine(source_ + std::string(kManifestName) + "の「" + Shown(line) +
                       "」は使えないため元に戻しませんでした");
       ++failures_;
+    } else if (entry->writing) {
+      RemoveTemporaries(GetFolderPart(live2ch_ + entry->path));
     } else if (entry->folder) {
       // One that is not empty is still used, and stays.
       writes_.RemoveFolder(live2ch_ + entry->path);
@@ -122,6 +124,16 @@ class Restorer {
   int failures() const { return failures_; }
 
  private:
+  // Removes the temporaries a killed run left in the folder: while the restore holds the lock,
+  // no run on this Live2ch folder is writing one.
+  void RemoveTemporaries(const std::string& folder) {
+    FolderEntries entries;
+    fs_.ListFolder(folder, entries);
+    for (const std::string& name : entries.files) {
+      if (TemporaryOwner(name) != 0) fs_.RemoveFile(folder + name);
+    }
+  }
+
   // Gives the file back what it held before the run, if it still holds what the run wrote.
   void UndoFile(const JournalEntry& entry) {
     const std::string target = live2ch_ + entry.path;

@@ -181,6 +181,21 @@ TEST_F(BackupTest, ARestoreIsSafeTwiceAndCanItselfBeUndone) {
   EXPECT_EQ(Restore("20000101-000000"), RestoreOutcome::kNoBackup);
 }
 
+#ifndef _WIN32
+// Where the file system tells two names apart by case alone, they are two files, each kept.
+TEST_F(BackupTest, TwoFilesWhoseNamesDifferInCaseAreBothKeptAndPutBack) {
+  for (const std::string host : {"srv00.example.net", "SRV00.example.net"}) {
+    Katjusha("log/" + host + "/b/1.idx", test::KatjushaIndex(host, "b", "1"));
+    Live2ch("log/" + host + "/b/1.idx", "old " + host);
+  }
+  const test::Files before = Live2chFiles();
+  EXPECT_EQ(Run("allidx"), RunOutcome::kCompleted);
+  EXPECT_EQ(Kept().size(), 2u);
+  EXPECT_EQ(Restore(), RestoreOutcome::kRestored);
+  EXPECT_EQ(Live2chFiles(), before);
+}
+#endif
+
 // Runs are undone newest first by the order they ran in, whatever their folders are called.
 TEST_F(BackupTest, RunsAreUndoneInTheOrderTheyRanNotByTheirNames) {
   Live2ch("namelist.txt", "old");
