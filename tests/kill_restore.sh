@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Kills mirelda-cli at random moments of a conversion and then of a restore, and checks after
 # each that plain restores, repeated until nothing is left, give back the Live2ch folder byte for
-# byte, and that no temporary file outlives them.
+# byte, and that no temporary file outlives them; then that runs started together wait for none.
 # Usage: kill_restore.sh CLI EXAMPLES WORK_DIR [ROUNDS]
 set -euo pipefail
 cli=$1 examples=$2 work=$3 rounds=${4:-20}
@@ -76,4 +76,22 @@ for round in $(seq 1 "$rounds"); do
   fi
 done
 echo "$rounds rounds, $failures failures"
+
+# Two conversions and a restore at once: the one that holds the folder works, the others exit
+# with 1 at once, having written nothing.
+journals() { find "$work/L/mirelda-backup" -name mirelda-manifest.txt | wc -l; }
+had=$(journals)
+"$cli" --jobs 1 --kinds "$kinds" "$work/K" "$work/L" >/dev/null 2>&1 &
+first=$!
+while (($(journals) == had)) && kill -0 "$first" 2>/dev/null; do sleep 0.005; done
+status=0
+"$cli" --kinds "$kinds" "$work/K" "$work/L" >"$work/second" 2>&1 || status=$?
+[[ $status == 1 && $(cat "$work/second") == *は別の変換か元に戻す処理が使っています* ]] ||
+  { echo "a second conversion ran alongside: $status" >&2; failures=$((failures + 1)); }
+status=0
+"$cli" --restore "$work/L" >"$work/third" 2>&1 || status=$?
+[[ $status == 1 && $(cat "$work/third") == *は別の変換か元に戻す処理が使っています* ]] ||
+  { echo "a restore ran alongside: $status" >&2; failures=$((failures + 1)); }
+wait "$first" || { echo "the first conversion failed" >&2; failures=$((failures + 1)); }
+(($(journals) == had + 1)) || { echo "more than one run wrote" >&2; failures=$((failures + 1)); }
 ((failures == 0))
