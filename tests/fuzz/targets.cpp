@@ -4,12 +4,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 
 #include "convert/favourites.h"
 #include "convert/thread_index.h"
+#include "run/restore.h"
 #include "util/cp932.h"
+#include "util/forwarding_file_system.h"
 #include "util/path.h"
 
 namespace mirelda::fuzz {
@@ -33,6 +37,44 @@ bool HasDuplicateCodePoints(std::string_view bytes) {
     return b == 0x87 || b == 0xED || b == 0xEE || (b >= 0xFA && b <= 0xFC);
   });
 }
+
+// The native file system, aborting at any change outside one folder.
+class FencedFileSystem final : public ForwardingFileSystem {
+ public:
+  FencedFileSystem(FileSystem& inner, std::string fence)
+      : ForwardingFileSystem(inner), fence_(std::move(fence)) {}
+
+  std::error_code MakeFolder(const std::string& path) override {
+    return Check(path).MakeFolder(path);
+  }
+  std::unique_ptr<FileWriter> StartReplacing(const std::string& path,
+                                             std::error_code& error) override {
+    return Check(path).StartReplacing(path, error);
+  }
+  std::error_code KeepCopy(const std::string& from, const std::string& to) override {
+    return Check(to).KeepCopy(from, to);
+  }
+  std::error_code RemoveFile(const std::string& path) override {
+    return Check(path).RemoveFile(path);
+  }
+  std::error_code RemoveFolder(const std::string& path) override {
+    return Check(path).RemoveFolder(path);
+  }
+
+ private:
+  FileSystem& Check(const std::string& path) {
+    const std::string normal = std::filesystem::path(path).lexically_normal().string();
+    Require(normal.rfind(fence_, 0) == 0, "nothing outside the Live2ch folder is changed");
+    return inner();
+  }
+
+  const std::string fence_;
+};
+
+class QuietReport final : public RunReport {
+  void AddLine(const std::string&) override {}
+  void ShowMessage(const std::string&) override {}
+};
 
 }  // namespace
 
@@ -72,6 +114,26 @@ void FavouritePath(const std::uint8_t* data, std::size_t size) {
   Require(joined.find("/../") == std::string::npos && joined.find("/./") == std::string::npos &&
               (joined.size() < 3 || joined.substr(joined.size() - 3) != "/.."),
           "no part leaves the log folder");
+}
+
+void JournalRestore(const std::uint8_t* data, std::size_t size) {
+  namespace fs = std::filesystem;
+  static const fs::path root =
+      fs::temp_directory_path() / ("mirelda-fuzz-journal-" + std::to_string(std::rand()));
+  static const std::unique_ptr<FileSystem> native = MakeNativeFileSystem();
+  const std::string live2ch = (root / "l").string() + kSep;
+  fs::remove_all(root);
+  fs::create_directories(root / "l" / "mirelda-backup" / "20260101-000000");
+  fs::create_directories(root / "k");
+  std::ofstream(root / "l" / "live2ch.exe");
+  std::ofstream(root / "l" / "mirelda-backup" / "20260101-000000" / "mirelda-manifest.txt",
+                std::ios::binary)
+      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  FencedFileSystem fenced(*native, live2ch);
+  QuietReport report;
+  RestoreRun({live2ch, ""}, report, fenced, 0);
+  RestoreRun({live2ch, "20260101-000000"}, report, fenced, 0);
+  fs::remove_all(root);
 }
 
 }  // namespace mirelda::fuzz

@@ -15,6 +15,8 @@ void Cp932RoundTrip(const std::uint8_t* data, std::size_t size);
 void ThreadIndex(const std::uint8_t* data, std::size_t size);
 /// A favourite path that passes the check forms a URL and stays inside the log folder.
 void FavouritePath(const std::uint8_t* data, std::size_t size);
+/// A restore from a journal of any content changes nothing outside the Live2ch folder.
+void JournalRestore(const std::uint8_t* data, std::size_t size);
 
 struct NamedTarget {
   const char* name;
@@ -26,6 +28,7 @@ inline constexpr NamedTarget kTargets[] = {
     {"Cp932RoundTrip", Cp932RoundTrip},
     {"ThreadIndex", ThreadIndex},
     {"FavouritePath", FavouritePath},
+    {"JournalRestore", JournalRestore},
 };
 
 }  // namespace mirelda::fuzz
