@@ -28,11 +28,14 @@ sed -e "s|^$windows_prefix|K|" -e "s|^$windows_live2ch|L|" -e '/^[KL]\\/ s|\\|/|
   -e "s|$stamp|STAMP|" "$work/win.log" >"$work/win.norm"
 sed -e "s|^$examples/katjusha|K|" -e "s|^$work/lin|L|" -e "s|$stamp|STAMP|" "$work/lin.log" \
   >"$work/lin.norm"
-# The manifests list files in the order they were written, with the platform's separator.
+# The journals number the changes in the order the jobs made them, and their headers name each
+# side's own folders and time.
+tab=$'\t'
 for side in win lin; do
-  mv "$work/$side/mirelda-backup/"* "$work/$side/mirelda-backup/STAMP"
+  mv "$work/$side/mirelda-backup/"[0-9]* "$work/$side/mirelda-backup/STAMP"
   manifest=$work/$side/mirelda-backup/STAMP/mirelda-manifest.txt
-  tr '\\' '/' <"$manifest" | sort >"$work/$side.manifest"
+  grep -vE "^(live2ch|katjusha|time|ok|failed)$tab" "$manifest" |
+    sed -E "s/^([a-z]+)$tab[0-9]+$tab/\\1$tab/" | sort >"$work/$side.manifest"
   mv "$work/$side.manifest" "$manifest"
 done
 
