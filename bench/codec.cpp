@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
       encode.push_back(static_cast<double>(input.bytes.size()) / 1e6 / encode_s);
     }
     const double decode_mbs = Median(decode), encode_mbs = Median(encode);
-    std::printf("%zu MiB of %s: decode %.1f MB/s, encode %.1f MB/s\n", mib, input.name, decode_mbs,
+    std::printf("%zu MiB of %s: decode %.3g MB/s, encode %.3g MB/s\n", mib, input.name, decode_mbs,
                 encode_mbs);
     std::fflush(stdout);
     ok = ok && std::min(decode_mbs, encode_mbs) >= kTargetMbPerSecond;
