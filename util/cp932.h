@@ -18,7 +18,7 @@ namespace mirelda {
 /// Open one codec and keep it: setting it up builds the table of what each character is written as.
 class Cp932Codec {
  public:
-  /// A ready codec; `error` is cleared.
+  /// A ready codec, never null: the table is the program's own, so `error` is only cleared.
   static std::unique_ptr<Cp932Codec> Open(std::error_code& error);
   ~Cp932Codec();
   Cp932Codec(const Cp932Codec&) = delete;
