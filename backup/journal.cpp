@@ -157,7 +157,9 @@ bool TakeHeaderLine(const std::vector<std::string_view>& fields, JournalHeader& 
   const std::string_view key = fields[0], value = fields[1];
   std::uint64_t number = 0;
   if (key == "sequence") {
-    return ParseNumber(value, header.sequence) && header.sequence > 0;
+    // Far below the top, so that the runs after it can always be numbered.
+    return ParseNumber(value, header.sequence) && header.sequence > 0 &&
+           header.sequence < (std::uint64_t{1} << 62);
   }
   if (key == "kind") {
     header.kind = value == "restore" ? RunKind::kRestore : RunKind::kConversion;
