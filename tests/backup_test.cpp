@@ -296,6 +296,11 @@ TEST(JournalTest, PathsRoundTripAndUnsafeOnesAreRefused) {
                              "%zz", "a\nb", "a%2Fb/../c"}) {
     EXPECT_EQ(SafeRelativePath(unsafe), std::nullopt) << unsafe;
   }
+  for (const char* stamp : {"20260101-000000", "20260101-000000-12"})
+    EXPECT_TRUE(LooksLikeStamp(stamp));
+  for (const char* name : {"2026010-1000000", "2026010", "x0260101-000000", "20260101-000000-"}) {
+    EXPECT_FALSE(LooksLikeStamp(name)) << name;
+  }
 }
 
 TEST_F(BackupTest, NoWriteReachesTheBackups) {
