@@ -17,6 +17,7 @@ namespace {
 class NoDialogs final : public mirelda::qt::Dialogs {
  public:
   void ShowMessage(QWidget*, const QString&) override {}
+  bool Confirm(QWidget*, const QString&) override { return false; }
   QString ChooseFolder(QWidget*, const QString&) override { return {}; }
 };
 

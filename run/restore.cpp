@@ -135,6 +135,14 @@ std::error_code MarkRestored(FileSystem& fs, const std::string& root, const std:
 
 }  // namespace
 
+std::optional<UndoableRun> NewestUndoable(FileSystem& fs, const std::string& live2ch_folder) {
+  const std::string root = BackupRoot(WithSeparator(live2ch_folder));
+  const std::string stamp = LatestNotRestored(fs, root, ListStamps(fs, root));
+  if (stamp.empty()) return std::nullopt;
+  const Manifest manifest = LoadManifest(fs, root + stamp + kSep);
+  return UndoableRun{stamp, manifest.created.size(), manifest.replaced.size()};
+}
+
 RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, FileSystem& fs,
                           std::time_t now) {
   const std::string live2ch = WithSeparator(request.live2ch_folder);

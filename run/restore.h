@@ -2,6 +2,7 @@
 #pragma once
 
 #include <ctime>
+#include <optional>
 #include <string>
 
 #include "backup/backup_folder.h"
@@ -23,6 +24,17 @@ enum class RestoreOutcome {
   kRestored,              ///< every file was put back or removed, or kept for a reason told
   kRestoredWithFailures,  ///< some file could not be put back or removed
 };
+
+/// The conversion run that a restore without a stamp would undo, as a window names it before.
+struct UndoableRun {
+  std::string stamp;         ///< its backup folder's name, its start time. "20261207-041501"
+  std::size_t created = 0;   ///< files it made
+  std::size_t replaced = 0;  ///< files it replaced
+};
+
+/// The newest conversion run under the Live2ch folder that no restore has undone; none when
+/// there is no such run.
+std::optional<UndoableRun> NewestUndoable(FileSystem& fs, const std::string& live2ch_folder);
 
 /// Undoes a run: puts back, each in one step, every file it replaced, removes every file it made
 /// whose bytes are still the ones written, and removes the folders it made that are left empty.

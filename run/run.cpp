@@ -5,14 +5,14 @@
 #include <exception>
 
 #include "backup/keeping_file_system.h"
+#include "run/run_log.h"
+#include "run/texts.h"
 #include "util/path.h"
 
 namespace mirelda {
 namespace {
 
-// Checks that both programs are where the folders say and that the folders differ; shows
-// the message of the first check that fails.
-bool PassesChecks(const RunRequest& request, RunReport& report, TextFiles& files) {
+bool ChecksPass(const RunRequest& request, RunReport& report, TextFiles& files) {
   if (!files.FileExists(request.katjusha_folder + "Katjusha.exe")) {
     report.ShowMessage("かちゅ～しゃが見つかりません");
     return false;
@@ -44,12 +44,39 @@ void RunConverter(Context& cx, const DataKind& kind) {
 bool RunConverters(Context& cx, const KindSet& kinds) {
   try {
     for (size_t i = 0; i < kinds.size(); ++i) {
-      if (kinds[i]) RunConverter(cx, kDataKinds[i]);
+      if (!kinds[i]) continue;
+      cx.StopIfAsked();
+      RunConverter(cx, kDataKinds[i]);
     }
   } catch (const RunStopped&) {
     return false;
   }
   return true;
+}
+
+// The message that ends a run that got past its checks; a saved log is named where it holds
+// failures that the user has to look at.
+std::string ClosingMessage(const RunRequest& request, bool stopped, int failures,
+                           const std::string& saved_log) {
+  if (stopped) return kStoppedLine;
+  if (request.dry_run) return "確認が終わりました。ファイルは何も書き込んでいません";
+  if (failures == 0) return "すべて変換終了";
+  std::string message = "変換は終わりましたが、失敗が" + std::to_string(failures) + "件あります。";
+  if (!saved_log.empty()) message += "\r\n" + saved_log;
+  return message;
+}
+
+// Saves the log in the run's backup folder, if the run made one: "" when it did not.
+std::string SaveLog(const RunLog& log, Context& cx, const KeepingFileSystem& writes,
+                    FileSystem& fs) {
+  const std::string folder = writes.backup_folder();
+  if (folder.empty()) return "";
+  const std::string path = folder + std::string(kLogName);
+  std::error_code error = log.Save(fs, path);
+  if (!error) error = fs.SyncWritten();
+  if (!error) return path;
+  cx.ReportWriteFailure(path, error);
+  return "";
 }
 
 }  // namespace
@@ -71,6 +98,11 @@ std::string SummaryLine(const WriteCounts& counts, int odd_indexes, int failure_
          std::to_string(odd_indexes) + "件、失敗" + std::to_string(failure_lines) + "件";
 }
 
+bool PassesChecks(RunRequest request, RunReport& report, FileSystem& fs, Cp932Codec& codec) {
+  TextFiles files(fs, codec);
+  return ChecksPass(Normalised(std::move(request)), report, files);
+}
+
 RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, Cp932Codec& codec) {
   request = Normalised(std::move(request));
   WriteSettings settings;
@@ -80,12 +112,13 @@ RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, 
   settings.keep_backup = request.keep_backup;
   KeepingFileSystem writes(fs, settings);
   TextFiles files(writes, codec);
-  if (!PassesChecks(request, report, files)) return RunOutcome::kChecksFailed;
+  if (!ChecksPass(request, report, files)) return RunOutcome::kChecksFailed;
 
   // However a Live2ch path leads there (a link, a junction), Katjusha's files are only read.
   fs.BeginRun(request.katjusha_folder);
-  report.AddLine("各変換作業を開始します");
-  Context cx(request.katjusha_folder, request.live2ch_folder, report, files, request.jobs);
+  RunLog log(report);
+  log.AddLine("各変換作業を開始します");
+  Context cx(request.katjusha_folder, request.live2ch_folder, log, files, request.jobs);
   const bool stopped = !RunConverters(cx, request.kinds);
   // A stopped run's backup is as much needed for a restore, and what it wrote is kept as well,
   // so it is made as durable.
@@ -93,13 +126,19 @@ RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, 
     cx.ReportWriteFailure(writes.backup_folder() + std::string(kManifestName), error);
   }
   cx.SyncWritten();
-  if (stopped) return RunOutcome::kStopped;
-  if (const std::string kept = writes.backup_folder(); !kept.empty()) {
-    report.AddLine(kept + "に置き換え前のファイルを保存しました");
+  if (stopped) {
+    log.AddLine(kStoppedLine);
+  } else {
+    if (const std::string kept = writes.backup_folder(); !kept.empty()) {
+      log.AddLine(kept + "に置き換え前のファイルを保存しました");
+    }
+    log.AddLine(SummaryLine(writes.counts(), cx.odd_indexes(), cx.failure_lines()));
+    log.AddLine("すべて変換完了");
   }
-  report.AddLine(SummaryLine(writes.counts(), cx.odd_indexes(), cx.failure_lines()));
-  report.AddLine("すべて変換完了");
-  report.ShowMessage("すべて変換終了");
+  log.RepeatFailures();
+  const std::string saved = SaveLog(log, cx, writes, fs);
+  report.ShowMessage(ClosingMessage(request, stopped, cx.failures(), saved));
+  if (stopped) return RunOutcome::kStopped;
   return cx.failures() == 0 ? RunOutcome::kCompleted : RunOutcome::kCompletedWithFailures;
 }
 

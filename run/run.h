@@ -43,6 +43,11 @@ RunRequest Normalised(RunRequest request);
 /// => "新規1件、置換2件、変更なし3件、変なidx4件、失敗5件".
 std::string SummaryLine(const WriteCounts& counts, int odd_indexes, int failure_lines);
 
+/// The checks of a run, which it makes before it writes anything: Katjusha.exe and live2ch.exe
+/// in the request's folders, and two folders that differ. The message of the first that fails
+/// is shown.
+bool PassesChecks(RunRequest request, RunReport& report, FileSystem& fs, Cp932Codec& codec);
+
 /// Normalises the request's folders, checks for Katjusha.exe and live2ch.exe and that the
 /// folders differ, then converts each requested kind in the fixed order, reporting as it goes,
 /// never writing into the Katjusha folder; what it wrote is durable before it reports the end.

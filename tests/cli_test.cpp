@@ -114,6 +114,9 @@ TEST_F(CliTest, TheSampleConvertsToExactlyTheKnownFilesAndLogAndRestoresWhole) {
   for (const auto& [name, bytes] : before) {
     if (after.at(name) != bytes) kept["mirelda-backup/" + stamp + "/" + name] = bytes;
   }
+  // The log is saved with them, as Notepad reads it.
+  kept["mirelda-backup/" + stamp + "/mirelda-log.txt"] =
+      "\xEF\xBB\xBF" + std::regex_replace(Out(), std::regex("\n"), "\r\n");
   test::Files backups;
   EXPECT_EQ(Live2chFiles(&backups), after);
   EXPECT_EQ(backups, kept);

@@ -137,7 +137,7 @@ TEST_F(ConverterTest, AllIndexesMirrorTheLogTreeAndNothingElse) {
   EXPECT_EQ(test::Snapshot(live2ch_ + "log"),
             (test::Files{{"h/b/1.idx", Sjis(Live2chIndex("h", "b", "1"))},
                          {"h/b/only-live.idx", "kept"}}));
-  EXPECT_EQ(report_.events, 3);  // once per folder listed
+  EXPECT_EQ(report_.events, 6);  // once before the kind, each folder listed and each index
 }
 
 #ifndef _WIN32
@@ -254,9 +254,9 @@ TEST_F(RunTest, EachKindRunsAloneAndNoneStillCompletes) {
   }
   report_.lines.clear();
   EXPECT_EQ(Run(""), RunOutcome::kCompleted);
-  EXPECT_EQ(report_.lines, (Lines{"各変換作業を開始します",
-                                  "新規0件、置換0件、変更なし0件、変なidx0件、失敗0件",
-                                  "すべて変換完了"}));
+  EXPECT_EQ(report_.lines,
+            (Lines{"各変換作業を開始します", "新規0件、置換0件、変更なし0件、変なidx0件、失敗0件",
+                   "すべて変換完了"}));
   EXPECT_EQ(report_.messages, Lines(std::size(openings) + 1, "すべて変換終了"));
   EXPECT_EQ(DefaultKinds(), test::Kinds("fav,brd,ftd,namemail,myboard"));
 }

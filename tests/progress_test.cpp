@@ -19,7 +19,7 @@ TEST_F(ProgressTest, EveryIndexConversionCountsItsIndexesAndEndsAlsoWhenStopped)
   EXPECT_EQ(report_.progress, (std::vector<std::string>{"0/2", "1/2", "2/2", "end", "0/1", "1/1",
                                                         "end", "0/?", "0/1", "1/1", "end"}));
   report_.progress.clear();
-  report_.stop_at = report_.events + 1;
+  report_.stop_at = report_.events + 2;  // at the search's first folder
   EXPECT_EQ(Run("allidx"), RunOutcome::kStopped);
   EXPECT_EQ(report_.progress, (std::vector<std::string>{"0/?", "end"}));
 }

@@ -36,6 +36,13 @@ void TerminalReport::AddLine(const std::string& line) {
   if (!log_error_) log_error_ = WriteAbove(out_, line);
 }
 
+void TerminalReport::ShowMessage(const std::string& text) {
+  // A message's lines end in CR LF, as a message box wants them; a terminal wants LF alone.
+  std::string lines = text;
+  std::erase(lines, '\r');
+  WriteAbove(err_, lines);
+}
+
 void TerminalReport::ExplainFailure(const std::string& path, std::error_code reason) {
   WriteAbove(err_, "mirelda-cli: " + path + ": " + reason.message());
 }

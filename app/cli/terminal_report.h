@@ -33,7 +33,7 @@ class TerminalReport final : public RunReport {
       : out_(out), err_(err), err_is_terminal_(err_is_terminal), now_(std::move(now)) {}
 
   void AddLine(const std::string& line) override;
-  void ShowMessage(const std::string& text) override { WriteAbove(err_, text); }
+  void ShowMessage(const std::string& text) override;
   void ExplainFailure(const std::string& path, std::error_code reason) override;
   void ShowProgress(const IndexProgress& progress) override;
 

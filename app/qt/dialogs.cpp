@@ -16,6 +16,14 @@ void SystemDialogs::ShowMessage(QWidget* owner, const QString& text) {
   box.exec();
 }
 
+bool SystemDialogs::Confirm(QWidget* owner, const QString& text) {
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(kAppTitle), text,
+                  QMessageBox::Ok | QMessageBox::Cancel, owner);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Cancel);  // Return alone must not undo anything
+  return box.exec() == QMessageBox::Ok;
+}
+
 QString SystemDialogs::ChooseFolder(QWidget* owner, const QString& title) {
   QString folder = QDir::toNativeSeparators(
       QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly));

@@ -7,13 +7,16 @@ class QWidget;
 
 namespace mirelda::qt {
 
-/// The two modal dialogs the window shows. Both return only when the user has closed them.
+/// The modal dialogs the window shows. Each returns only when the user has closed them.
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
 
   /// Shows `text` titled "mirelda", with one OK button and no icon.
   virtual void ShowMessage(QWidget* owner, const QString& text) = 0;
+
+  /// Asks `text`, titled "mirelda", with the buttons OK and Cancel; true for OK.
+  virtual bool Confirm(QWidget* owner, const QString& text) = 0;
 
   /// Lets the user choose a folder: its path with native separators and no final separator
   /// except for the root ("/home/a", "/"); the empty text when they cancel.
@@ -24,6 +27,7 @@ class Dialogs {
 class SystemDialogs final : public Dialogs {
  public:
   void ShowMessage(QWidget* owner, const QString& text) override;
+  bool Confirm(QWidget* owner, const QString& text) override;
   QString ChooseFolder(QWidget* owner, const QString& title) override;
 };
 

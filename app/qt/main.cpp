@@ -7,6 +7,9 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // Where QSettings keeps the window's size: ~/.config/mirelda/mirelda.conf.
+  QApplication::setOrganizationName("mirelda");
+  QApplication::setApplicationName("mirelda");
   QIcon icon(":/mirelda-16.png");
   icon.addFile(":/mirelda-48.png");
   app.setWindowIcon(icon);

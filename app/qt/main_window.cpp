@@ -3,28 +3,30 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTextCursor>
+#include <QTimer>
 
-#include "app/window/form_layout.h"
 #include "app/window/log_bound.h"
 #include "app/window/window_texts.h"
 
 namespace mirelda::qt {
 namespace {
 
+constexpr char kSizeKey[] = "window/size";
+
 QString Q(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // The log counts a line end as CR LF, two units, as the Windows box does; the Qt box keeps
-// one "\n" between blocks, so texts are converted on the way in and out.
-QString ToCrLf(QString text) { return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n")); }
+// one "\n" between blocks, so texts are converted on the way out.
 QString FromCrLf(QString text) {
   return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
@@ -40,40 +42,43 @@ QFont LogFont() {
   return font;
 }
 
+QWidget* MakeLogBox(QWidget* parent) {
+  auto* log = new QPlainTextEdit(parent);
+  log->setFont(LogFont());
+  log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  log->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Only the run writes the log; the user can still select and copy it.
+  log->setReadOnly(true);
+  log->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  // Tab moves on to the next control, as in every other box of the window.
+  log->setTabChangesFocus(true);
+  return log;
+}
+
 QWidget* MakeControl(const form::Control& control, QWidget* parent) {
   const QString caption = Q(control.caption);
-  QWidget* widget = nullptr;
   switch (control.kind) {
     case form::Kind::kButton:
-      widget = new QPushButton(caption, parent);
-      break;
+      return new QPushButton(caption, parent);
     case form::Kind::kLabel:
-      widget = new QLabel(caption, parent);
-      break;
+      return new QLabel(caption, parent);
     case form::Kind::kCheckBox: {
       auto* box = new QCheckBox(caption, parent);
       box->setChecked(control.ticked);
-      widget = box;
-      break;
+      return box;
+    }
+    case form::Kind::kProgressBar: {
+      auto* bar = new QProgressBar(parent);
+      bar->setTextVisible(false);
+      bar->setRange(0, 1);
+      bar->setValue(0);
+      return bar;
     }
     case form::Kind::kTextBox:
-      if (control.name == "txtState") {
-        auto* log = new QPlainTextEdit(parent);
-        log->setFont(LogFont());
-        log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        log->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        // Tab moves on to the next control, as in every other box of the window.
-        log->setTabChangesFocus(true);
-        widget = log;
-      } else {
-        widget = new QLineEdit(parent);
-      }
-      break;
+      if (control.name == "txtState") return MakeLogBox(parent);
+      return new QLineEdit(parent);
   }
-  widget->setObjectName(QString::fromStdString(form::UniqueName(control)));
-  widget->setGeometry(form::ToPixels(control.rect.left), form::ToPixels(control.rect.top),
-                      form::ToPixels(control.rect.width), form::ToPixels(control.rect.height));
-  return widget;
+  return nullptr;
 }
 
 // The captions were laid out for a proportional Japanese Gothic font; IPAPGothic has its
@@ -89,39 +94,63 @@ QFont WindowFont() {
   return font;
 }
 
+QSize SmallestSize() {
+  return {form::ToPixels(form::kClientWidth), form::ToPixels(form::kClientHeight)};
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec)
     : dialogs_(dialogs), controller_(*this, fs, codec) {
   setObjectName("frmMain");
   setWindowTitle(Q(kWindowCaption));
-  setFixedSize(form::ToPixels(form::kClientWidth), form::ToPixels(form::kClientHeight));
+  setMinimumSize(SmallestSize());
   setFont(WindowFont());
   BuildControls();
+  ConnectControls();
+  resize(QSettings().value(kSizeKey, SmallestSize()).toSize().expandedTo(SmallestSize()));
 }
 
 void MainWindow::BuildControls() {
   QWidget* previous = nullptr;
-  for (const form::Control& control : form::kControls) {
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    const form::Control& control = form::kControls[i];
     QWidget* widget = MakeControl(control, this);
+    widget->setObjectName(QString::fromStdString(form::UniqueName(control)));
+    controls_[i] = widget;
     if (widget->focusPolicy() == Qt::NoFocus) continue;
     if (previous) setTabOrder(previous, widget);
     previous = widget;
   }
   txtState_ = findChild<QPlainTextEdit*>("txtState");
-  connect(txtState_, &QPlainTextEdit::textChanged, this, [this] {
-    if (!showing_log_) log_ = ToCrLf(txtState_->toPlainText());
-  });
-  auto* start = findChild<QPushButton*>("cmdStart");
-  connect(start, &QPushButton::clicked, this, [this] {
-    controller_.Start();
-    ShowLog();  // the whole log as the run left it, whichever way it ended
-  });
-  connect(findChild<QPushButton*>("cmdKatju"), &QPushButton::clicked, this,
-          [this] { controller_.ChooseFolder(FolderBox::kKatjusha); });
-  connect(findChild<QPushButton*>("cmdLive"), &QPushButton::clicked, this,
-          [this] { controller_.ChooseFolder(FolderBox::kLive2ch); });
-  start->setFocus();
+  prgRun_ = findChild<QProgressBar*>("prgRun");
+}
+
+void MainWindow::ConnectControls() {
+  const auto on_click = [this](const char* name, auto action) {
+    connect(findChild<QPushButton*>(name), &QPushButton::clicked, this, action);
+  };
+  on_click("cmdStart", [this] { controller_.Start(); });
+  on_click("cmdPreview", [this] { controller_.Preview(); });
+  on_click("cmdUndo", [this] { controller_.Undo(); });
+  on_click("cmdKatju", [this] { controller_.ChooseFolder(FolderBox::kKatjusha); });
+  on_click("cmdLive", [this] { controller_.ChooseFolder(FolderBox::kLive2ch); });
+  connect(Box(FolderBox::kLive2ch), &QLineEdit::textEdited, this,
+          [this] { controller_.FolderEdited(FolderBox::kLive2ch); });
+  findChild<QPushButton*>("cmdStart")->setFocus();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  const QSize extra = size() - SmallestSize();
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    const form::Control& control = form::kControls[i];
+    const form::Twips pixels{form::ToPixels(control.rect.left), form::ToPixels(control.rect.top),
+                             form::ToPixels(control.rect.width),
+                             form::ToPixels(control.rect.height)};
+    const form::Twips at = form::Placed(control, pixels, extra.width(), extra.height());
+    controls_[i]->setGeometry(at.left, at.top, at.width, at.height);
+  }
+  QWidget::resizeEvent(event);
 }
 
 QLineEdit* MainWindow::Box(FolderBox box) const {
@@ -139,55 +168,72 @@ bool MainWindow::IsTicked(std::size_t kind) {
 }
 
 void MainWindow::EnableInputs(bool enabled) {
-  for (const form::Control& control : form::kControls) {
-    if (form::LockedDuringRun(control)) findChild<QWidget*>(Q(control.name))->setEnabled(enabled);
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (form::LockedDuringRun(form::kControls[i])) controls_[i]->setEnabled(enabled);
   }
 }
 
-void MainWindow::EnableStart(bool enabled) {
-  findChild<QPushButton*>("cmdStart")->setEnabled(enabled);
+void MainWindow::EnableButton(Button button, bool enabled) {
+  const char* name = button == Button::kStart     ? "cmdStart"
+                     : button == Button::kPreview ? "cmdPreview"
+                                                  : "cmdUndo";
+  findChild<QPushButton*>(name)->setEnabled(enabled);
+}
+
+void MainWindow::SetStartCaption(const std::string& caption) {
+  findChild<QPushButton*>("cmdStart")->setText(Q(caption));
 }
 
 std::string MainWindow::ChooseFolder(const std::string& title) {
   return dialogs_.ChooseFolder(this, QString::fromStdString(title)).toStdString();
 }
 
-void MainWindow::AppendLogLine(const std::string& line) {
-  log_ += QString::fromStdString(line);
-  log_ += QStringLiteral("\r\n");
+void MainWindow::AppendLogLines(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) log_.append(Q(line)).append(QStringLiteral("\r\n"));
   const std::size_t cut =
       LogCut(std::u16string_view(reinterpret_cast<const char16_t*>(log_.utf16()), log_.size()));
   if (cut > 0) log_.remove(0, static_cast<qsizetype>(cut));
-  if (!controller_.running()) ShowLog();
-}
-
-void MainWindow::ShowLog() {
-  showing_log_ = true;
   txtState_->setPlainText(FromCrLf(log_));
-  showing_log_ = false;
   // The caret follows the newest line, so that the box shows it.
   txtState_->moveCursor(QTextCursor::End);
   txtState_->ensureCursorVisible();
 }
 
 void MainWindow::ShowMessage(const std::string& text) {
-  if (controller_.running()) ShowLog();
   dialogs_.ShowMessage(this, FromCrLf(QString::fromStdString(text)));
 }
 
-void MainWindow::ShowProgress(const std::string& title, const IndexProgress&) {
+bool MainWindow::Confirm(const std::string& text) {
+  return dialogs_.Confirm(this, FromCrLf(QString::fromStdString(text)));
+}
+
+void MainWindow::ShowProgress(const std::string& title, const IndexProgress& progress) {
   setWindowTitle(Q(title));  // Linux desktops have no common taskbar progress to show it on
+  if (progress.finished) {
+    prgRun_->setRange(0, 1);
+    prgRun_->setValue(0);
+  } else if (!progress.total) {
+    prgRun_->setRange(0, 0);  // busy, with no amount
+  } else {
+    // The bar counts in ints; per mille is as fine as it can show.
+    const std::size_t total = *progress.total;
+    prgRun_->setRange(0, 1000);
+    prgRun_->setValue(total == 0 ? 1000 : static_cast<int>(progress.done * 1000 / total));
+  }
 }
 
-void MainWindow::LetEventsThrough() {
-  // Each time the events go through, the log is laid out anew: 25 times a second keeps the
-  // window responsive and the progress visible without slowing a search of many small folders.
-  if (since_events_.isValid() && since_events_.elapsed() < 40) return;
-  ShowLog();
-  QCoreApplication::processEvents();
-  since_events_.start();
+void MainWindow::PostDelivery() {
+  QMetaObject::invokeMethod(
+      this, [this] { controller_.Deliver(); }, Qt::QueuedConnection);
 }
 
-void MainWindow::closeEvent(QCloseEvent* event) { event->setAccepted(controller_.RequestClose()); }
+void MainWindow::DeliverAfter(std::chrono::milliseconds delay) {
+  QTimer::singleShot(delay, this, [this] { controller_.Deliver(); });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  event->setAccepted(controller_.RequestClose());
+  if (event->isAccepted()) QSettings().setValue(kSizeKey, size());
+}
 
 }  // namespace mirelda::qt

@@ -2,7 +2,6 @@
 // windows.h must come before the headers that extend it.
 // clang-format off
 #include <windows.h>
-#include <commctrl.h>
 #include <objbase.h>
 // clang-format on
 
@@ -13,8 +12,6 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   // The folder picker is a shell object and needs a single-threaded apartment.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
 
   const auto icon = static_cast<HICON>(
       LoadImageW(instance, MAKEINTRESOURCEW(IDI_MIRELDA), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));

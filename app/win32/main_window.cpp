@@ -1,6 +1,8 @@
 // frmMain: the Windows window, the Win32 view of the window controller.
 #include "app/win32/main_window.h"
 
+#include <commctrl.h>
+
 #include "app/window/log_bound.h"
 #include "app/window/window_texts.h"
 #include "util/win32/wide.h"
@@ -10,7 +12,11 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"mirelda_frmMain";
 constexpr int kFirstControlId = 100;
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kWindowStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
+// What the run has told waits for the window: posted, or after a while.
+constexpr UINT kDeliverMessage = WM_APP + 1;
+constexpr UINT_PTR kDeliverTimer = 1;
 
 int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 
@@ -37,10 +43,13 @@ ControlClass ClassOf(const form::Control& control) {
       return {L"STATIC", SS_LEFT, 0};
     case form::Kind::kTextBox:
       if (control.name == "txtState") {
-        return {L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
+        // Only the run writes the log; the user can still select and copy it.
+        return {L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | WS_TABSTOP,
                 WS_EX_CLIENTEDGE};
       }
       return {L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case form::Kind::kProgressBar:
+      return {PROGRESS_CLASSW, 0, 0};
   }
   return {L"STATIC", 0, 0};
 }
@@ -60,6 +69,8 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create(HINSTANCE instance, HICON icon) {
+  const INITCOMMONCONTROLSEX common{sizeof common, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&common);
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof window_class;
   window_class.lpfnWndProc = WindowProc;
@@ -74,17 +85,19 @@ bool MainWindow::Create(HINSTANCE instance, HICON icon) {
   }
 
   const HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   // The layout is the client area's; the frame comes on top of it.
-  RECT frame{0, 0, TwipsToPixels(form::kClientWidth, dpi), TwipsToPixels(form::kClientHeight, dpi)};
+  RECT frame{0, 0, TwipsToPixels(form::kClientWidth, dpi_),
+             TwipsToPixels(form::kClientHeight, dpi_)};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
   CreateWindowExW(0, kWindowClass, Widen(kWindowCaption).c_str(), kWindowStyle, CW_USEDEFAULT,
                   CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
                   nullptr, instance, this);
   // WM_NCCREATE has set hwnd_, so that the controls' creation can already use it.
   if (hwnd_ == nullptr) return false;
-  CreateControls(instance, dpi);
+  CreateControls(instance);
+  PlaceControls();
   ConnectTaskbar();
   return true;
 }
@@ -101,7 +114,8 @@ void MainWindow::ConnectTaskbar() {
   }
 }
 
-void MainWindow::CreateControls(HINSTANCE instance, int dpi) {
+void MainWindow::CreateControls(HINSTANCE instance) {
+  const int dpi = dpi_;
   const auto gui_font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
   log_font_ =
       CreateFontW(-MulDiv(form::kLogFontPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
@@ -113,9 +127,7 @@ void MainWindow::CreateControls(HINSTANCE instance, int dpi) {
     const ControlClass kind = ClassOf(control);
     const HWND hwnd = CreateWindowExW(
         kind.ex_style, kind.name, Widen(control.caption).c_str(),
-        WS_CHILD | WS_VISIBLE | kind.style, TwipsToPixels(control.rect.left, dpi),
-        TwipsToPixels(control.rect.top, dpi), TwipsToPixels(control.rect.width, dpi),
-        TwipsToPixels(control.rect.height, dpi), hwnd_,
+        WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance, nullptr);
     const bool log = control.name == "txtState";
     SendMessageW(hwnd, WM_SETFONT, log ? reinterpret_cast<WPARAM>(log_font_) : gui_font, FALSE);
@@ -125,6 +137,21 @@ void MainWindow::CreateControls(HINSTANCE instance, int dpi) {
     // A log of 10,000 units and a long line after it must fit; the default limit is 32,767.
     if (log) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
     controls_[i] = hwnd;
+  }
+}
+
+void MainWindow::PlaceControls() {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  const int extra_width = client.right - TwipsToPixels(form::kClientWidth, dpi_);
+  const int extra_height = client.bottom - TwipsToPixels(form::kClientHeight, dpi_);
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    const form::Control& control = form::kControls[i];
+    const form::Twips pixels{
+        TwipsToPixels(control.rect.left, dpi_), TwipsToPixels(control.rect.top, dpi_),
+        TwipsToPixels(control.rect.width, dpi_), TwipsToPixels(control.rect.height, dpi_)};
+    const form::Twips at = form::Placed(control, pixels, extra_width, extra_height);
+    MoveWindow(controls_[i], at.left, at.top, at.width, at.height, TRUE);
   }
 }
 
@@ -161,21 +188,36 @@ void MainWindow::EnableInputs(bool enabled) {
   }
 }
 
-void MainWindow::EnableStart(bool enabled) { EnableWindow(Control("cmdStart"), enabled); }
+void MainWindow::EnableButton(Button button, bool enabled) {
+  const char* name = button == Button::kStart     ? "cmdStart"
+                     : button == Button::kPreview ? "cmdPreview"
+                                                  : "cmdUndo";
+  EnableWindow(Control(name), enabled);
+}
+
+void MainWindow::SetStartCaption(const std::string& caption) {
+  SetWindowTextW(Control("cmdStart"), Widen(caption).c_str());
+}
 
 std::string MainWindow::ChooseFolder(const std::string& title) {
   return dialogs_.ChooseFolder(hwnd_, title);
 }
 
-void MainWindow::AppendLogLine(const std::string& line) {
+void MainWindow::AppendLogLines(const std::vector<std::string>& lines) {
   const HWND log = Control("txtState");
-  // Appended at the end whatever the user has selected in the meantime.
+  std::string added;
+  for (const std::string& line : lines) added.append(line).append("\r\n");
+  const std::wstring wide = Widen(added);
   const int length = GetWindowTextLengthW(log);
-  SendMessageW(log, EM_SETSEL, length, length);
-  SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Widen(line + "\r\n").c_str()));
-  if (static_cast<size_t>(GetWindowTextLengthW(log)) <= kLogLimit) return;
-  std::wstring text(GetWindowTextLengthW(log) + 1, L'\0');
+  if (static_cast<size_t>(length) + wide.size() <= kLogLimit) {
+    // Appended at the end whatever the user has selected in the meantime.
+    SendMessageW(log, EM_SETSEL, length, length);
+    SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
+    return;
+  }
+  std::wstring text(length + 1, L'\0');
   text.resize(GetWindowTextW(log, text.data(), static_cast<int>(text.size())));
+  text += wide;
   const size_t cut =
       LogCut(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
   SetWindowTextW(log, text.c_str() + cut);
@@ -186,8 +228,18 @@ void MainWindow::AppendLogLine(const std::string& line) {
 
 void MainWindow::ShowMessage(const std::string& text) { dialogs_.ShowMessage(hwnd_, text); }
 
+bool MainWindow::Confirm(const std::string& text) { return dialogs_.Confirm(hwnd_, text); }
+
 void MainWindow::ShowProgress(const std::string& title, const IndexProgress& progress) {
   SetWindowTextW(hwnd_, Widen(title).c_str());
+  const HWND bar = Control("prgRun");
+  // The bar counts in ints; per mille is as fine as it can show.
+  const int per_mille = progress.finished || !progress.total ? 0
+                        : *progress.total == 0
+                            ? 1000
+                            : static_cast<int>(progress.done * 1000 / *progress.total);
+  SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
+  SendMessageW(bar, PBM_SETPOS, per_mille, 0);
   if (taskbar_ == nullptr) return;
   if (progress.finished) {
     taskbar_->SetProgressState(hwnd_, TBPF_NOPROGRESS);
@@ -199,20 +251,10 @@ void MainWindow::ShowProgress(const std::string& title, const IndexProgress& pro
   }
 }
 
-void MainWindow::LetEventsThrough() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    // A quit posted by someone else during the run: the run stops as after a close, and the
-    // quit goes back into the queue for the message loop that called the run.
-    if (msg.message == WM_QUIT) {
-      controller_.RequestClose();
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    if (HandleDialogKeys(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+void MainWindow::PostDelivery() { PostMessageW(hwnd_, kDeliverMessage, 0, 0); }
+
+void MainWindow::DeliverAfter(std::chrono::milliseconds delay) {
+  SetTimer(hwnd_, kDeliverTimer, static_cast<UINT>(delay.count()), nullptr);
 }
 
 void MainWindow::Close() { DestroyWindow(hwnd_); }
@@ -251,12 +293,47 @@ LRESULT MainWindow::OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
         const HWND from = reinterpret_cast<HWND>(lparam);
         if (from == Control("cmdStart")) {
           controller_.Start();
+        } else if (from == Control("cmdPreview")) {
+          controller_.Preview();
+        } else if (from == Control("cmdUndo")) {
+          controller_.Undo();
         } else if (from == Control("cmdKatju")) {
           controller_.ChooseFolder(FolderBox::kKatjusha);
         } else if (from == Control("cmdLive")) {
           controller_.ChooseFolder(FolderBox::kLive2ch);
         }
         return 0;
+      }
+      if (HIWORD(wparam) == EN_CHANGE && reinterpret_cast<HWND>(lparam) == Control("txtLive")) {
+        controller_.FolderEdited(FolderBox::kLive2ch);
+        return 0;
+      }
+      break;
+    case kDeliverMessage:
+      controller_.Deliver();
+      return 0;
+    case WM_TIMER:
+      if (wparam != kDeliverTimer) break;
+      KillTimer(hwnd, kDeliverTimer);
+      controller_.Deliver();
+      return 0;
+    case WM_SIZE:
+      PlaceControls();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      // The smallest size is the layout's own.
+      RECT frame{0, 0, TwipsToPixels(form::kClientWidth, dpi_),
+                 TwipsToPixels(form::kClientHeight, dpi_)};
+      AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
+      limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+      // A read-only box is drawn grey, as if it were disabled; the log is as readable as ever.
+      if (reinterpret_cast<HWND>(lparam) == Control("txtState")) {
+        SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
       }
       break;
     case WM_CLOSE:

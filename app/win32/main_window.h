@@ -50,24 +50,29 @@ class MainWindow final : public WindowView {
   void SetFolderText(FolderBox box, const std::string& text) override;
   bool IsTicked(std::size_t kind) override;
   void EnableInputs(bool enabled) override;
-  void EnableStart(bool enabled) override;
+  void EnableButton(Button button, bool enabled) override;
+  void SetStartCaption(const std::string& caption) override;
   std::string ChooseFolder(const std::string& title) override;
   void ShowMessage(const std::string& text) override;
-  void AppendLogLine(const std::string& line) override;
+  bool Confirm(const std::string& text) override;
+  void AppendLogLines(const std::vector<std::string>& lines) override;
   void ShowProgress(const std::string& title, const IndexProgress& progress) override;
-  void LetEventsThrough() override;
+  void PostDelivery() override;
+  void DeliverAfter(std::chrono::milliseconds delay) override;
   void Close() override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  void CreateControls(HINSTANCE instance, int dpi);
+  void CreateControls(HINSTANCE instance);
+  void PlaceControls();
   void ConnectTaskbar();
   HWND Box(FolderBox box) const;
 
   Dialogs& dialogs_;
   WindowController controller_;
   HWND hwnd_ = nullptr;
+  int dpi_ = 96;
   HFONT log_font_ = nullptr;
   ITaskbarList3* taskbar_ = nullptr;  // null where the system has no taskbar progress
   std::array<HWND, std::size(form::kControls)> controls_{};
