@@ -34,6 +34,8 @@ for side in win lin; do
   manifest=$work/$side/mirelda-backup/STAMP/mirelda-manifest.txt
   tr '\\' '/' <"$manifest" | sort >"$work/$side.manifest"
   mv "$work/$side.manifest" "$manifest"
+  # The saved log names files by full paths too; it is the log compared above.
+  rm "$work/$side/mirelda-backup/STAMP/mirelda-log.txt"
 done
 
 failed=0
