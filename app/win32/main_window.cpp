@@ -208,22 +208,32 @@ void MainWindow::AppendLogLines(const std::vector<std::string>& lines) {
   std::string added;
   for (const std::string& line : lines) added.append(line).append("\r\n");
   const std::wstring wide = Widen(added);
-  const int length = GetWindowTextLengthW(log);
-  if (static_cast<size_t>(length) + wide.size() <= kLogLimit) {
-    // Appended at the end whatever the user has selected in the meantime.
-    SendMessageW(log, EM_SETSEL, length, length);
-    SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
-    return;
-  }
-  std::wstring text(length + 1, L'\0');
+  std::wstring text(GetWindowTextLengthW(log) + 1, L'\0');
   text.resize(GetWindowTextW(log, text.data(), static_cast<int>(text.size())));
+  const size_t length = text.size();
   text += wide;
   const size_t cut =
       LogCut(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
-  SetWindowTextW(log, text.c_str() + cut);
-  const int kept = GetWindowTextLengthW(log);
-  SendMessageW(log, EM_SETSEL, kept, kept);
+  // The box lays out again only the lines that an edit touches: removing the oldest lines and
+  // adding the newest costs little, where setting the whole text lays out all of it.
+  SendMessageW(log, WM_SETREDRAW, FALSE, 0);
+  if (cut >= length) {
+    SetWindowTextW(log, text.c_str() + cut);
+  } else {
+    if (cut > 0) {
+      SendMessageW(log, EM_SETSEL, 0, static_cast<LPARAM>(cut));
+      SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+    }
+    // Appended at the end whatever the user has selected in the meantime.
+    const auto end = static_cast<WPARAM>(length - cut);
+    SendMessageW(log, EM_SETSEL, end, static_cast<LPARAM>(end));
+    SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
+  }
+  SendMessageW(log, WM_SETREDRAW, TRUE, 0);
+  const auto kept = static_cast<WPARAM>(text.size() - cut);
+  SendMessageW(log, EM_SETSEL, kept, static_cast<LPARAM>(kept));
   SendMessageW(log, EM_SCROLLCARET, 0, 0);
+  InvalidateRect(log, nullptr, TRUE);
 }
 
 void MainWindow::ShowMessage(const std::string& text) { dialogs_.ShowMessage(hwnd_, text); }

@@ -56,6 +56,7 @@ class Win32WindowTest : public test::FolderPair, public win32::Dialogs {
     }
   }
 
+  std::atomic<bool> probes_ended_ = false;
   const char* picks_ = "kl";  // the folders chosen in turn
   std::vector<std::string> messages_;
   std::error_code error_;
@@ -82,8 +83,9 @@ TEST_F(Win32WindowTest, ControlsLayoutTheBoundReadOnlyLogTabAndAnAltSRun) {
   GetWindowRect(window_.hwnd(), &frame);
   SetWindowPos(window_.hwnd(), nullptr, 0, 0, frame.right - frame.left + 100,
                frame.bottom - frame.top + 50, SWP_NOMOVE | SWP_NOZORDER);
-  GetClientRect(Control("txtState"), &log);
-  EXPECT_EQ((std::pair{log.right, log.bottom}), (std::pair<LONG, LONG>{357 - 4, 160 - 4}));
+  GetWindowRect(Control("txtState"), &log);
+  EXPECT_EQ((std::pair{log.right - log.left, log.bottom - log.top}),
+            (std::pair<LONG, LONG>{357, 160}));
 
   // Out of the log to the buttons below it, past the undo button with nothing to undo.
   SetFocus(Control("txtState"));
@@ -117,10 +119,12 @@ TEST_F(Win32WindowTest, TheWindowAnswersDuringALongRunAndAClosedOneClosesAfterIt
       ++(answer ? answered : unanswered);
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    probes_ended_ = true;
   });
   const auto second = std::chrono::steady_clock::now() + std::chrono::seconds(1);
   Pump([&] { return std::chrono::steady_clock::now() > second; });
   probing = false;
+  Pump([&] { return probes_ended_.load(); });  // the last probe is answered too
   prober.join();
   EXPECT_EQ(unanswered, 0);
   EXPECT_GT(answered, 20);
