@@ -49,6 +49,7 @@ QWidget* MakeLogBox(QWidget* parent) {
   log->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   // Only the run writes the log; the user can still select and copy it.
   log->setReadOnly(true);
+  log->setUndoRedoEnabled(false);  // the run's edits are nothing to undo, and would pile up
   log->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   // Tab moves on to the next control, as in every other box of the window.
   log->setTabChangesFocus(true);
@@ -189,11 +190,31 @@ std::string MainWindow::ChooseFolder(const std::string& title) {
 }
 
 void MainWindow::AppendLogLines(const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) log_.append(Q(line)).append(QStringLiteral("\r\n"));
-  const std::size_t cut =
-      LogCut(std::u16string_view(reinterpret_cast<const char16_t*>(log_.utf16()), log_.size()));
-  if (cut > 0) log_.remove(0, static_cast<qsizetype>(cut));
-  txtState_->setPlainText(FromCrLf(log_));
+  QString added;
+  for (const std::string& line : lines) added.append(Q(line)).append(QStringLiteral("\r\n"));
+  const qsizetype old_size = log_.size();
+  log_ += added;
+  const auto cut = static_cast<qsizetype>(
+      LogCut(std::u16string_view(reinterpret_cast<const char16_t*>(log_.utf16()), log_.size())));
+  // The box lays out again only the lines that an edit touches: removing the oldest lines and
+  // adding the newest costs little, where setting the whole text lays out all of it.
+  if (cut >= old_size) {
+    txtState_->setPlainText(FromCrLf(log_.mid(cut)));
+  } else {
+    QTextCursor cursor(txtState_->document());
+    cursor.beginEditBlock();
+    if (cut > 0) {
+      // A cut between CR and LF keeps the line end, which the box holds as one character.
+      const QString removed = FromCrLf(log_.left(cut));
+      cursor.setPosition(static_cast<int>(removed.size() - (removed.endsWith('\r') ? 1 : 0)),
+                         QTextCursor::KeepAnchor);
+      cursor.removeSelectedText();
+    }
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(FromCrLf(added));
+    cursor.endEditBlock();
+  }
+  log_.remove(0, cut);
   // The caret follows the newest line, so that the box shows it.
   txtState_->moveCursor(QTextCursor::End);
   txtState_->ensureCursorVisible();

@@ -67,10 +67,12 @@ class MainWindowTest : public QObject {
     QCOMPARE(rig.log->toPlainText().size(), 9999);
     rig.w.AppendLogLines({"b"});
     QCOMPARE(rig.log->toPlainText(), QString(8995, 'a') + "\nb\n");
+    rig.w.AppendLogLines({std::string(8997, 'c')});  // cut between the CR and LF after "b"
+    QCOMPARE(rig.log->toPlainText(), "\n" + QString(8997, 'c') + "\n");
     QVERIFY(QTest::qWaitForWindowActive(&rig.w));
     rig.log->setFocus();
     QTest::keyClicks(rig.log, "typed");
-    QCOMPARE(rig.log->toPlainText(), QString(8995, 'a') + "\nb\n");
+    QCOMPARE(rig.log->toPlainText(), "\n" + QString(8997, 'c') + "\n");
     // Out of the log to the buttons below it, past the undo button with nothing to undo, then
     // round to the top.
     for (const char* next : {"cmdPreview", "cmdStart", "txtKatju"}) {
