@@ -328,7 +328,7 @@ LRESULT MainWindow::OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
       controller_.Deliver();
       return 0;
     case WM_SIZE:
-      PlaceControls();
+      if (wparam != SIZE_MINIMIZED) PlaceControls();  // a minimized window has no room to share
       return 0;
     case WM_GETMINMAXINFO: {
       // The smallest size is the layout's own.
