@@ -1,6 +1,7 @@
 // One behaviour for both windows, over the view that each toolkit's window implements.
 #include "app/window/controller.h"
 
+#include <algorithm>
 #include <atomic>
 #include <ctime>
 #include <mutex>
@@ -233,14 +234,17 @@ void WindowController::Deliver() {
   const auto now = now_();
   // Laying out the log for each line would cost more than the run itself, and nobody reads
   // lines that go by faster than this.
-  if (const auto since = now - delivered_at_; since < kDeliveryInterval) {
-    view_.DeliverAfter(std::chrono::ceil<std::chrono::milliseconds>(kDeliveryInterval - since));
+  if (now < next_delivery_) {
+    view_.DeliverAfter(std::chrono::ceil<std::chrono::milliseconds>(next_delivery_ - now));
     return;
   }
-  delivered_at_ = now;
   Relay::Batch batch = relay_->Take();
   if (!batch.lines.empty()) view_.AppendLogLines(batch.lines);
   if (batch.progress) ShowProgress(*batch.progress);
+  // Where showing takes long (a slow box, a busy machine), the window takes a quarter of the
+  // time at most, so that the run keeps the rest.
+  next_delivery_ =
+      now + std::max<std::chrono::steady_clock::duration>(kDeliveryInterval, (now_() - now) * 3);
   messages_.insert(messages_.end(), batch.messages.begin(), batch.messages.end());
   if (batch.ending) Finish(*batch.ending, std::exchange(messages_, {}));
 }

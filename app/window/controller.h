@@ -93,7 +93,7 @@ using WindowClock = std::function<std::chrono::steady_clock::time_point()>;
 
 /// The window's behaviour, written once for every toolkit. Each run goes on a thread of its own,
 /// so that the window keeps taking events; what the run tells reaches the window through its
-/// event queue, at most every kDeliveryInterval.
+/// event queue, at most every kDeliveryInterval, less often when showing it takes long.
 class WindowController final {
  public:
   /// How often, at most, the window shows what a run has told.
@@ -156,8 +156,8 @@ class WindowController final {
   const WindowClock now_;
   std::unique_ptr<Relay> relay_;  // while a run goes on
   std::thread worker_;
-  std::vector<std::string> messages_;  // told by the run, shown once it has ended
-  std::chrono::steady_clock::time_point delivered_at_;
+  std::vector<std::string> messages_;                    // told by the run, shown once it has ended
+  std::chrono::steady_clock::time_point next_delivery_;  // none sooner: see Deliver
   bool converted_ = false;  // a conversion got past its checks and has not been undone
   bool close_requested_ = false;
   ProgressTitle title_;
