@@ -19,7 +19,7 @@ size_t FindKind(std::string_view name) {
   return i;
 }
 
-// Whether args[i] is the option `name`, as "NAME" or as "NAME=VALUE".
+// Whether `arg` is the option `name`, as "NAME" or as "NAME=VALUE".
 bool IsOption(const std::string& arg, std::string_view name) {
   return arg.rfind(name, 0) == 0 && (arg.size() == name.size() || arg[name.size()] == '=');
 }
