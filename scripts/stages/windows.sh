@@ -47,11 +47,11 @@ xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash -c '
 # it, it writes UTF-8 bytes with LF line ends. `script` gives Wine a terminal for its console.
 expected="mirelda-cli: '--bogus'というオプションはありません"
 cli=build-win/app/cli
-shown=$(cd "$cli" && LC_ALL=C.UTF-8 timeout 120 script -qec \
+shown=$(cd "$cli" && timeout 120 script -qec \
   "wine cmd /c 'chcp 932 >nul & mirelda-cli.exe --lang ja --bogus'" /dev/null |
   sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' | tr -d '\r') || true
 grep -qxF "$expected" <<<"$shown" || { echo "the console showed: $shown"; exit 1; }
-(cd "$cli" && LC_ALL=C.UTF-8 timeout 120 wine cmd /c \
+(cd "$cli" && timeout 120 wine cmd /c \
   'chcp 932 >nul & mirelda-cli.exe --lang ja --bogus 2>redirected.txt') || true
 cmp <(head -1 "$cli/redirected.txt") <(echo "$expected")
 
