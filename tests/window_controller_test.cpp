@@ -22,7 +22,7 @@ class WindowControllerTest : public test::FolderPair, public WindowView {
  protected:
   std::string FolderText(FolderBox box) override { return folders_[box]; }
   void SetFolderText(FolderBox box, const std::string& text) override { folders_[box] = text; }
-  bool IsTicked(std::string_view check_box) override { return ticked_.contains(check_box); }
+  bool IsTicked(std::size_t kind) override { return ticked_.contains(kDataKinds[kind].option); }
   void EnableInputs(bool on) override { journal_.push_back(on ? "inputs on" : "inputs off"); }
   void EnableStart(bool on) override { journal_.push_back(on ? "start on" : "start off"); }
   std::string ChooseFolder(const std::string& t) override { return t == kPickerTitle ? pick_ : ""; }
@@ -61,7 +61,7 @@ TEST_F(WindowControllerTest, OpenShowsTheNoticeThenTheInstructionAndACancelledCh
 
 // After failed checks the user corrects a folder and starts again.
 TEST_F(WindowControllerTest, StartRunsTheTickedKindsOnTheBoxesFoldersWithTheInputsLocked) {
-  ticked_ = {"chkAllIdx"};  // the one kind not converted unless asked for
+  ticked_ = {"allidx"};  // the one kind not converted unless asked for
   Katjusha("log/h/b/1.idx", "");
   folders_[FolderBox::kLive2ch] = dir_.Path("x");
   controller_.Start();
@@ -113,7 +113,7 @@ TEST(ProgressTitleTest, TellsPercentAndCountsAndChangesOnlyWithThePercent) {
 
 TEST_F(WindowControllerTest, ACloseDuringARunStopsItBetweenTwoFilesAndClosesAfterIt) {
   EXPECT_TRUE(controller_.RequestClose());  // outside a run a close closes at once
-  ticked_ = {"chkFtd", "chkMyboard"};
+  ticked_ = {"ftd", "myboard"};
   bool closed_at_once = true;
   on_events_ = [&] { closed_at_once = controller_.RequestClose(); };
   controller_.Start();

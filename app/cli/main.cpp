@@ -7,8 +7,8 @@
 #include "app/cli/console.h"
 #include "app/cli/options.h"
 #include "app/cli/terminal_report.h"
-#include "app/run.h"
-#include "app/texts.h"
+#include "run/run.h"
+#include "run/texts.h"
 
 namespace mirelda::cli {
 namespace {
@@ -54,7 +54,7 @@ int Restore(const RestoreRequest& request, const Messages& say) {
   const auto fs = MakeNativeFileSystem();
   const RestoreOutcome outcome = RestoreRun(request, report, *fs, std::time(nullptr));
   if (outcome == RestoreOutcome::kNoBackup) {
-    const std::string folder = KeepingFileSystem::BackupRoot(WithSeparator(request.live2ch_folder));
+    const std::string folder = BackupRoot(WithSeparator(request.live2ch_folder));
     WriteLine(stderr,
               "mirelda-cli: " + folder + ": " +
                   (request.stamp.empty() ? say(MessageId::kNoBackupToRestore)

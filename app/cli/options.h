@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
-#include "app/restore.h"
-#include "app/run.h"
+#include "run/messages.h"
+#include "run/restore.h"
+#include "run/run.h"
 
 namespace mirelda::cli {
 

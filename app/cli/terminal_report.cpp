@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "app/cli/console.h"
-#include "app/texts.h"
+#include "run/texts.h"
 
 namespace mirelda::cli {
 namespace {

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "app/messages.h"
 #include "convert/report.h"
+#include "run/messages.h"
 
 namespace mirelda::cli {
 

@@ -134,8 +134,8 @@ void MainWindow::SetFolderText(FolderBox box, const std::string& text) {
   Box(box)->setText(QString::fromStdString(text));
 }
 
-bool MainWindow::IsTicked(std::string_view check_box) {
-  return findChild<QCheckBox*>(Q(check_box))->isChecked();
+bool MainWindow::IsTicked(std::size_t kind) {
+  return findChild<QCheckBox*>(Q(form::CheckBoxOf(kind).name))->isChecked();
 }
 
 void MainWindow::EnableInputs(bool enabled) {

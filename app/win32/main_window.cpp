@@ -151,8 +151,8 @@ void MainWindow::SetFolderText(FolderBox box, const std::string& text) {
   SetWindowTextW(Box(box), Widen(text).c_str());
 }
 
-bool MainWindow::IsTicked(std::string_view check_box) {
-  return SendMessageW(Control(check_box), BM_GETCHECK, 0, 0) == BST_CHECKED;
+bool MainWindow::IsTicked(std::size_t kind) {
+  return SendMessageW(Control(form::CheckBoxOf(kind).name), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void MainWindow::EnableInputs(bool enabled) {

@@ -48,7 +48,7 @@ class MainWindow final : public WindowView {
 
   std::string FolderText(FolderBox box) override;
   void SetFolderText(FolderBox box, const std::string& text) override;
-  bool IsTicked(std::string_view check_box) override;
+  bool IsTicked(std::size_t kind) override;
   void EnableInputs(bool enabled) override;
   void EnableStart(bool enabled) override;
   std::string ChooseFolder(const std::string& title) override;

@@ -34,7 +34,7 @@ void WindowController::Start() {
   RunRequest request{
       view_.FolderText(FolderBox::kKatjusha), view_.FolderText(FolderBox::kLive2ch), {}};
   for (size_t i = 0; i < request.kinds.size(); ++i) {
-    request.kinds[i] = view_.IsTicked(kDataKinds[i].check_box);
+    request.kinds[i] = view_.IsTicked(i);
   }
   request = Normalised(std::move(request));
   view_.SetFolderText(FolderBox::kKatjusha, request.katjusha_folder);
@@ -65,7 +65,7 @@ void WindowController::ShowProgress(const IndexProgress& progress) {
   if (const auto title = title_.Next(progress)) view_.ShowProgress(*title, progress);
 }
 
-bool WindowController::LetEventsThrough() {
+bool WindowController::ShouldGoOn() {
   view_.LetEventsThrough();
   return !close_requested_;
 }

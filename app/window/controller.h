@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/run.h"
+#include "run/run.h"
 
 namespace mirelda {
 
@@ -23,8 +23,8 @@ class WindowView {
   virtual std::string FolderText(FolderBox box) = 0;
   virtual void SetFolderText(FolderBox box, const std::string& text) = 0;
 
-  /// Whether the check box of this object name ("chkFav") is ticked.
-  virtual bool IsTicked(std::string_view check_box) = 0;
+  /// Whether the check box of the kind at `kind` in kDataKinds is ticked.
+  virtual bool IsTicked(std::size_t kind) = 0;
 
   /// Enables or disables the folder boxes, their "..." buttons and the check boxes.
   virtual void EnableInputs(bool enabled) = 0;
@@ -98,7 +98,7 @@ class WindowController final : private RunReport {
  private:
   void AddLine(const std::string& line) override;
   void ShowMessage(const std::string& text) override;
-  bool LetEventsThrough() override;
+  bool ShouldGoOn() override;
   void ShowProgress(const IndexProgress& progress) override;
 
   WindowView& view_;

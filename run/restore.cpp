@@ -1,11 +1,11 @@
 // Undoing a conversion run from the backup it kept.
-#include "app/restore.h"
+#include "run/restore.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "app/run.h"
 #include "backup/keeping_file_system.h"
+#include "run/run.h"
 #include "util/find_files.h"
 #include "util/folder_maker.h"
 #include "util/path.h"
@@ -138,7 +138,7 @@ std::error_code MarkRestored(FileSystem& fs, const std::string& root, const std:
 RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, FileSystem& fs,
                           std::time_t now) {
   const std::string live2ch = WithSeparator(request.live2ch_folder);
-  const std::string root = KeepingFileSystem::BackupRoot(live2ch);
+  const std::string root = BackupRoot(live2ch);
   const std::vector<std::string> stamps = ListStamps(fs, root);
   std::string stamp = request.stamp;
   if (stamps.empty() ||

@@ -1,5 +1,5 @@
 // The table of the program's own messages, and the failure reasons that it words itself.
-#include "app/messages.h"
+#include "run/messages.h"
 
 #include <iterator>
 
