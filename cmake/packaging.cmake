@@ -30,14 +30,15 @@ function(mirelda_windows_text source name)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
 endfunction()
 
-# Writes the compressed copy of `source` that Debian wants of manual pages and changelogs: the
-# most compressed, without a time stamp, so that two builds give the same bytes.
+# Writes `source`, with the project's version for @PROJECT_VERSION@, as the compressed file
+# `output` that Debian wants of manual pages and changelogs: the most compressed, without a time
+# stamp, so that two builds give the same bytes.
 function(mirelda_gzip source output)
-  get_filename_component(folder ${output} DIRECTORY)
+  string(REGEX REPLACE "\\.gz$" "" text ${output})
+  configure_file(${source} ${text} @ONLY)
   add_custom_command(OUTPUT ${output}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
-    COMMAND sh -c "gzip -9n < \"$1\" > \"$2\"" sh ${source} ${output}
-    DEPENDS ${source} VERBATIM)
+    COMMAND sh -c "gzip -9n < \"$1\" > \"$2\"" sh ${text} ${output}
+    DEPENDS ${text} VERBATIM)
   string(MAKE_C_IDENTIFIER ${output} target)
   add_custom_target(${target} ALL DEPENDS ${output})
 endfunction()
