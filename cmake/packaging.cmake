@@ -82,7 +82,9 @@ if(WIN32)
   mirelda_windows_text(${PROJECT_SOURCE_DIR}/LICENSE LICENSE.txt)
   install(FILES ${guide} ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION ${MIRELDA_INSTALL_BINDIR})
   install(FILES ${PROJECT_SOURCE_DIR}/docs/window-windows.png
-    ${PROJECT_SOURCE_DIR}/docs/window-linux.png DESTINATION ${MIRELDA_INSTALL_BINDIR}/docs)
+    ${PROJECT_SOURCE_DIR}/docs/window-windows-running.png
+    ${PROJECT_SOURCE_DIR}/docs/window-linux.png ${PROJECT_SOURCE_DIR}/docs/window-linux-running.png
+    DESTINATION ${MIRELDA_INSTALL_BINDIR}/docs)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME mirelda-${PROJECT_VERSION}-win64)
 else()

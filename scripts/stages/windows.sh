@@ -63,7 +63,8 @@ unzip -l "$zip"
 top=$(basename "$zip" .zip)
 diff <(unzip -Z1 "$zip" | grep -v '/$' | sort) \
   <(printf "$top/%s\n" LICENSE.txt README.ja.html docs/window-linux.png docs/window-windows.png \
-    mirelda-cli.exe mirelda.exe | sort)
+    docs/window-linux-running.png docs/window-windows-running.png mirelda-cli.exe mirelda.exe |
+    sort)
 cmp <(unzip -p "$zip" "$top/LICENSE.txt") <(printf '\xef\xbb\xbf' && sed 's/$/\r/' LICENSE)
 version=$(sed -nE 's/^project\(mirelda VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
 unpacked=build-win/unpacked
