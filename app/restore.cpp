@@ -8,7 +8,9 @@
 #include "backup/keeping_file_system.h"
 #include "util/find_files.h"
 #include "util/folder_maker.h"
+#include "util/given_folder.h"
 #include "util/path.h"
+#include "util/places.h"
 
 namespace mirelda {
 namespace {
@@ -137,7 +139,9 @@ std::error_code MarkRestored(FileSystem& fs, const std::string& root, const std:
 
 RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, FileSystem& fs,
                           std::time_t now) {
-  const std::string live2ch = WithSeparator(request.live2ch_folder);
+  const std::string live2ch =
+      WithSeparator(FolderAsGiven(request.live2ch_folder, fs, HomeFolder()));
+  if (Live2chIsRunning(live2ch, report, fs)) return RestoreOutcome::kLive2chRunning;
   const std::string root = KeepingFileSystem::BackupRoot(live2ch);
   const std::vector<std::string> stamps = ListStamps(fs, root);
   std::string stamp = request.stamp;

@@ -18,15 +18,17 @@ struct RestoreRequest {
 /// How a restore ended.
 enum class RestoreOutcome {
   kNoBackup,              ///< no backup at all, or none of that name; nothing changed
+  kLive2chRunning,        ///< Live2ch runs from the folder; nothing changed
   kNothingLeft,           ///< every conversion run's backup has been restored already
   kRestored,              ///< every file was put back or removed, or kept for a reason told
   kRestoredWithFailures,  ///< some file could not be put back or removed
 };
 
-/// Undoes a run: puts back, each in one step, every file it replaced, removes every file it made
-/// whose bytes are still the ones written, and removes the folders it made that are left empty.
-/// What the restore itself replaces or removes is kept in a backup folder of its own, named for
-/// `now`, so that it can be undone in turn. One log line a file.
+/// Undoes a run, unless Live2ch runs from the folder (as before a conversion): puts back, each in
+/// one step, every file it replaced, removes every file it made whose bytes are still the ones
+/// written, and removes the folders it made that are left empty. What the restore itself replaces
+/// or removes is kept in a backup folder of its own, named for `now`, so that it can be undone in
+/// turn. One log line a file.
 RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, FileSystem& fs,
                           std::time_t now);
 

@@ -4,28 +4,44 @@
 #include <ctime>
 #include <exception>
 
+#include "util/given_folder.h"
 #include "util/path.h"
+#include "util/places.h"
 
 namespace mirelda {
 namespace {
 
 // Checks that both programs are where the folders say and that the folders differ; shows
-// the message of the first check that fails.
+// the message of the first check that fails, with the folder it looked at.
 bool PassesChecks(const RunRequest& request, RunReport& report, TextFiles& files) {
   if (!files.FileExists(request.katjusha_folder + "Katjusha.exe")) {
-    report.ShowMessage("かちゅ～しゃが見つかりません");
+    report.ShowMessage("かちゅ～しゃが見つかりません\n（" + request.katjusha_folder +
+                       "にKatjusha.exeがありません）");
     return false;
   }
   if (!files.FileExists(request.live2ch_folder + "live2ch.exe")) {
-    report.ShowMessage("Live2chが見つかりません");
+    report.ShowMessage("Live2chが見つかりません\n（" + request.live2ch_folder +
+                       "にlive2ch.exeがありません）");
     return false;
   }
   // Live2ch's files written into Katjusha's own folder would overwrite its thread indexes.
   if (files.fs().IsSameFolder(request.katjusha_folder, request.live2ch_folder)) {
-    report.ShowMessage("かちゅ～しゃとLive2chに同じフォルダが指定されています");
+    const bool one_text = request.katjusha_folder == request.live2ch_folder;
+    report.ShowMessage("かちゅ～しゃとLive2chに同じフォルダが指定されています\n（" +
+                       request.katjusha_folder + (one_text ? "" : "、" + request.live2ch_folder) +
+                       "）");
     return false;
   }
-  return true;
+  return !Live2chIsRunning(request.live2ch_folder, report, files.fs());
+}
+
+// A running Katjusha may still change its files while they are read: the user is told, and
+// what it has saved so far is converted.
+void WarnOfRunningKatjusha(const std::string& folder, RunReport& report, FileSystem& fs) {
+  if (IsProgramRunning(fs.FoundPath(folder + "Katjusha.exe"))) {
+    report.AddLine(
+        "かちゅ～しゃが起動しています。終了してから変換すると、最新のデータが変換されます");
+  }
 }
 
 // Runs one converter; an error that escapes it (out of memory) is logged and the run goes on.
@@ -58,10 +74,17 @@ std::string WithSeparator(std::string folder) {
   return folder;
 }
 
-RunRequest Normalised(RunRequest request) {
-  request.katjusha_folder = WithSeparator(std::move(request.katjusha_folder));
-  request.live2ch_folder = WithSeparator(std::move(request.live2ch_folder));
+RunRequest Normalised(RunRequest request, FileSystem& fs) {
+  const std::string home = HomeFolder();
+  request.katjusha_folder = WithSeparator(FolderAsGiven(request.katjusha_folder, fs, home));
+  request.live2ch_folder = WithSeparator(FolderAsGiven(request.live2ch_folder, fs, home));
   return request;
+}
+
+bool Live2chIsRunning(const std::string& folder, RunReport& report, FileSystem& fs) {
+  if (!IsProgramRunning(fs.FoundPath(folder + "live2ch.exe"))) return false;
+  report.ShowMessage("Live2chが起動しています。終了してから変換してください");
+  return true;
 }
 
 std::string SummaryLine(const WriteCounts& counts, int odd_indexes, int failure_lines) {
@@ -71,7 +94,7 @@ std::string SummaryLine(const WriteCounts& counts, int odd_indexes, int failure_
 }
 
 RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, Cp932Codec& codec) {
-  request = Normalised(std::move(request));
+  request = Normalised(std::move(request), fs);
   WriteSettings settings;
   settings.live2ch_folder = request.live2ch_folder;
   settings.stamp = StampOf(std::time(nullptr));
@@ -83,6 +106,7 @@ RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, 
 
   // However a Live2ch path leads there (a link, a junction), Katjusha's files are only read.
   fs.ProtectFolder(request.katjusha_folder);
+  WarnOfRunningKatjusha(request.katjusha_folder, report, fs);
   report.AddLine("各変換作業を開始します");
   Context cx(request.katjusha_folder, request.live2ch_folder, report, files, request.jobs);
   const bool stopped = !RunConverters(cx, request.kinds);

@@ -93,7 +93,8 @@ TEST_F(CliTest, HelpShowsKindsAndNoticeVersionTheVersionAndAMissingProgramExitsO
   EXPECT_EQ(Cli({"--version"}), 0);
   EXPECT_EQ(Out(), "mirelda-cli 1.00\n");
   EXPECT_EQ(Cli({"L", "L"}), 1);
-  EXPECT_EQ(Err(), "かちゅ～しゃが見つかりません\n");
+  EXPECT_EQ(Err(),
+            "かちゅ～しゃが見つかりません\n（" + test::P("L/") + "にKatjusha.exeがありません）\n");
   EXPECT_EQ(Out(), "");
   EXPECT_EQ(Cli({"--restore", "L"}), 1);
   EXPECT_EQ(Err(), "mirelda-cli: " + test::P("L/mirelda-backup/") + ": no backup to restore\n");

@@ -11,10 +11,12 @@
 #include <csignal>
 #endif
 
+#include "app/restore.h"
 #include "convert/board_buttons.h"
 #include "convert/favourites.h"
 #include "convert/record_list.h"
 #include "convert/thread_index.h"
+#include "tests/running_program.h"
 #include "tests/test_support.h"
 #include "util/path.h"
 
@@ -204,21 +206,42 @@ TEST_F(RunTest, ManyJobsLogAndWriteExactlyWhatOneJobDoes) {
   EXPECT_EQ(std::make_tuple(report_.lines, report_.failures, test::Snapshot(live2ch_)), one_job);
 }
 
-TEST(RunRequestTest, FolderTextsEndInOneSeparator) {
-  const RunRequest request = Normalised({"", "l" + kSeparator, {}});
+TEST_F(RunTest, FolderTextsEndInOneSeparatorAndAProgramsPathIsItsFolder) {
+  const auto native = MakeNativeFileSystem();
+  const RunRequest request = Normalised({"", "\"" + live2ch_ + "live2ch.exe\"", {}}, *native);
   EXPECT_EQ(request.katjusha_folder, kSeparator);
-  EXPECT_EQ(request.live2ch_folder, "l" + kSeparator);
+  EXPECT_EQ(request.live2ch_folder, live2ch_);
   EXPECT_EQ(WithSeparator("C:"), "C:" + kSeparator);
 }
 
-TEST_F(RunTest, MissingProgramsEndTheRunWithAMessageOnly) {
+TEST_F(RunTest, MissingProgramsEndTheRunWithAMessageNamingTheFolder) {
   std::filesystem::remove(katjusha_ + "Katjusha.exe");
   std::filesystem::remove(live2ch_ + "live2ch.exe");
   EXPECT_EQ(Run("fav"), RunOutcome::kChecksFailed);
   test::WriteBytes(katjusha_ + "Katjusha.exe", "");
   EXPECT_EQ(Run("fav"), RunOutcome::kChecksFailed);
-  EXPECT_EQ(report_.messages, (Lines{"かちゅ～しゃが見つかりません", "Live2chが見つかりません"}));
+  EXPECT_EQ(report_.messages,
+            (Lines{"かちゅ～しゃが見つかりません\n（" + katjusha_ + "にKatjusha.exeがありません）",
+                   "Live2chが見つかりません\n（" + live2ch_ + "にlive2ch.exeがありません）"}));
   EXPECT_TRUE(report_.lines.empty());
+}
+
+// Live2ch saves its favourites and board list when it exits, over whatever was converted.
+TEST_F(RunTest, ARunningLive2chStopsRunAndRestoreButARunningKatjushaIsOnlyWarnedOf) {
+  Katjusha("namelist.txt", "名無し\r\n");
+  {
+    test::RunningProgram live2ch(live2ch_ + "live2ch.exe");
+    EXPECT_EQ(Run("namemail"), RunOutcome::kChecksFailed);
+    EXPECT_EQ(RestoreRun({live2ch_, ""}, report_, fs_, 0), RestoreOutcome::kLive2chRunning);
+  }
+  EXPECT_EQ(report_.messages, Lines(2, "Live2chが起動しています。終了してから変換してください"));
+  EXPECT_TRUE(report_.lines.empty());
+  EXPECT_EQ(Live2ch("namelist.txt"), "<missing>");
+  test::RunningProgram katjusha(katjusha_ + "Katjusha.exe");
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  EXPECT_EQ(report_.lines.front(),
+            "かちゅ～しゃが起動しています。終了してから変換すると、最新のデータが変換されます");
+  EXPECT_EQ(Live2ch("namelist.txt"), Sjis("名無し\r\n"));
 }
 
 TEST_F(RunTest, OneFolderForBothProgramsIsRefusedHoweverItIsSpelt) {
@@ -234,7 +257,9 @@ TEST_F(RunTest, OneFolderForBothProgramsIsRefusedHoweverItIsSpelt) {
     report_.messages.clear();
     EXPECT_EQ(RunConversion({katjusha_, live2ch, DefaultKinds()}, report_, fs_, *codec),
               RunOutcome::kChecksFailed);
-    EXPECT_EQ(report_.messages, Lines{"かちゅ～しゃとLive2chに同じフォルダが指定されています"});
+    EXPECT_EQ(report_.messages,
+              Lines{"かちゅ～しゃとLive2chに同じフォルダが指定されています\n（" + katjusha_ +
+                    (live2ch == katjusha_ ? "" : "、" + WithSeparator(live2ch)) + "）"});
   }
   EXPECT_TRUE(report_.lines.empty());
 }
@@ -254,9 +279,9 @@ TEST_F(RunTest, EachKindRunsAloneAndNoneStillCompletes) {
   }
   report_.lines.clear();
   EXPECT_EQ(Run(""), RunOutcome::kCompleted);
-  EXPECT_EQ(report_.lines, (Lines{"各変換作業を開始します",
-                                  "新規0件、置換0件、変更なし0件、変なidx0件、失敗0件",
-                                  "すべて変換完了"}));
+  EXPECT_EQ(report_.lines,
+            (Lines{"各変換作業を開始します", "新規0件、置換0件、変更なし0件、変なidx0件、失敗0件",
+                   "すべて変換完了"}));
   EXPECT_EQ(report_.messages, Lines(std::size(openings) + 1, "すべて変換終了"));
   EXPECT_EQ(DefaultKinds(), test::Kinds("fav,brd,ftd,namemail,myboard"));
 }

@@ -73,7 +73,8 @@ TEST_F(WindowControllerTest, StartRunsTheTickedKindsOnTheBoxesFoldersWithTheInpu
   const std::string title = std::string("progress ") + kWindowCaption;
   EXPECT_EQ(journal_, (Journal{"inputs off",
                                "start off",
-                               "message Live2chが見つかりません",
+                               "message Live2chが見つかりません\n（" + dir_.Path("x/") +
+                                   "にlive2ch.exeがありません）",
                                "inputs on",
                                "start on",
                                "inputs off",

@@ -10,6 +10,8 @@
 #include "app/cli/terminal_report.h"
 #include "app/run.h"
 #include "app/texts.h"
+#include "util/given_folder.h"
+#include "util/places.h"
 
 namespace mirelda::cli {
 namespace {
@@ -31,6 +33,7 @@ int ExitStatus(RunOutcome outcome) {
 int ExitStatus(RestoreOutcome outcome) {
   switch (outcome) {
     case RestoreOutcome::kNoBackup:
+    case RestoreOutcome::kLive2chRunning:
       return 1;
     case RestoreOutcome::kNothingLeft:
     case RestoreOutcome::kRestored:
@@ -54,7 +57,8 @@ int Restore(const RestoreRequest& request) {
   const auto fs = MakeNativeFileSystem();
   const RestoreOutcome outcome = RestoreRun(request, report, *fs, std::time(nullptr));
   if (outcome == RestoreOutcome::kNoBackup) {
-    const std::string folder = KeepingFileSystem::BackupRoot(WithSeparator(request.live2ch_folder));
+    const std::string folder = KeepingFileSystem::BackupRoot(
+        WithSeparator(FolderAsGiven(request.live2ch_folder, *fs, HomeFolder())));
     WriteLine(stderr, "mirelda-cli: " + folder + ": " +
                           (request.stamp.empty() ? "no backup to restore"
                                                  : "no backup named " + request.stamp));

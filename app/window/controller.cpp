@@ -36,7 +36,7 @@ void WindowController::Start() {
   for (size_t i = 0; i < request.kinds.size(); ++i) {
     request.kinds[i] = view_.IsTicked(kDataKinds[i].check_box);
   }
-  request = Normalised(std::move(request));
+  request = Normalised(std::move(request), fs_);
   view_.SetFolderText(FolderBox::kKatjusha, request.katjusha_folder);
   view_.SetFolderText(FolderBox::kLive2ch, request.live2ch_folder);
   // The run goes on with what it was given: boxes and ticks changed meanwhile would mislead.
