@@ -84,6 +84,20 @@ TEST_F(CliTest, UsageErrorsSayWhatIsWrongAndDoNothing) {
   }
 }
 
+#ifndef _WIN32
+TEST_F(CliTest, FindPrintsTheProgramsFoldersInTheWinePrefixAndHomeAndFindingNoneIsNoFailure) {
+  const std::string x86 = dir_.Path("h/.wine/drive_c/Program Files (x86)/");
+  test::WriteBytes(x86 + "Katjusha/KATJUSHA.EXE", "");
+  test::WriteBytes(x86 + "Live2ch/live2ch.exe", "");
+  test::WriteBytes(dir_.Path("h/apps/k2/Katjusha.exe"), "");
+  EXPECT_EQ(Cli({"--find"}, ">out 2>err", "HOME='" + dir_.Path("h") + "' WINEPREFIX= "), 0);
+  EXPECT_EQ(Out(), "katjusha\t" + x86 + "Katjusha\nkatjusha\t" + dir_.Path("h/apps/k2") +
+                       "\nlive2ch\t" + x86 + "Live2ch\n");
+  EXPECT_EQ(Cli({"--find"}, ">out 2>err", "HOME='" + dir_.Path("none") + "' WINEPREFIX= "), 0);
+  EXPECT_EQ(Out() + Err(), "");
+}
+#endif
+
 TEST_F(CliTest, HelpShowsKindsAndNoticeVersionTheVersionAndAMissingProgramExitsOne) {
   for (const char* help : {"--help", "-h"}) {
     EXPECT_EQ(Cli({help}), 0);

@@ -12,6 +12,7 @@
 #include "app/texts.h"
 #include "util/given_folder.h"
 #include "util/places.h"
+#include "util/program_folders.h"
 
 namespace mirelda::cli {
 namespace {
@@ -66,6 +67,23 @@ int Restore(const RestoreRequest& request) {
   return WithLostLog(ExitStatus(outcome), report);
 }
 
+// Prints the folders of Katjusha and Live2ch found in the usual places; finding none is no
+// failure, only an empty answer.
+int Find() {
+  const auto fs = MakeNativeFileSystem();
+  const ProgramFolders found = FindProgramFolders(*fs, UsualPlaces());
+  std::error_code error;
+  for (const std::string& folder : found.katjusha) {
+    if (!error) error = WriteLine(stdout, "katjusha\t" + folder);
+  }
+  for (const std::string& folder : found.live2ch) {
+    if (!error) error = WriteLine(stdout, "live2ch\t" + folder);
+  }
+  if (!error) return 0;
+  WriteLine(stderr, "mirelda-cli: standard output: " + error.message());
+  return 3;
+}
+
 std::string HelpText() {
   std::string notice = kStartupNotice;
   for (size_t cr; (cr = notice.find('\r')) != std::string::npos;) notice.erase(cr, 1);
@@ -89,6 +107,8 @@ int Main(const std::vector<std::string>& args) {
       return 0;
     case Options::Action::kRestore:
       return Restore(options->restore);
+    case Options::Action::kFind:
+      return Find();
     case Options::Action::kRun:
       break;
   }

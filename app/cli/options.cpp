@@ -106,6 +106,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       options.action = Options::Action::kHelp;
     } else if (arg == "--version") {
       options.action = Options::Action::kVersion;
+    } else if (arg == "--find") {
+      options.action = Options::Action::kFind;
     } else if (arg == "--restore") {
       restore = true;
     } else if (arg == "--dry-run") {
@@ -147,6 +149,7 @@ std::string UsageText() {
       "usage: mirelda-cli [--kinds LIST] [--jobs N] [--dry-run] [--no-backup]\n"
       "                   KATJUSHA_FOLDER LIVE2CH_FOLDER\n"
       "       mirelda-cli --restore LIVE2CH_FOLDER [STAMP]\n"
+      "       mirelda-cli --find\n"
       "       mirelda-cli --help | --version\n"
       "\n"
       "Converts the data of the 2ch browser Katjusha into the files of Live2ch.\n"
@@ -170,10 +173,16 @@ std::string UsageText() {
           "  --dry-run     convert and log everything, but write nothing\n"
           "  --no-backup   replace Live2ch's files without keeping them first\n"
           "  --restore     undo the latest conversion not undone yet, or the one of STAMP\n"
+          "  --find        look for Katjusha and Live2ch where they are usually installed\n"
+          "                and print each folder found as 'katjusha<TAB>PATH' or\n"
+          "                'live2ch<TAB>PATH'\n"
           "\n"
-          "Exit status: 0 done, 1 a program was not found (or, restoring, no such\n"
-          "backup), 2 usage error, 3 done, but some file could not be written or read,\n"
-          "some folder not read, or the log not written.\n";
+          "Folders may be given in quotes, as a program's path, or (on Linux) as ~/PATH.\n"
+          "\n"
+          "Exit status: 0 done (with --find also when nothing is found), 1 a program was\n"
+          "not found or Live2ch is running (or, restoring, no such backup), 2 usage error,\n"
+          "3 done, but some file could not be written or read, some folder not read, or\n"
+          "the log not written.\n";
   return text;
 }
 
