@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const auto fs = mirelda::MakeNativeFileSystem();
-  mirelda::qt::MainWindow window(dialogs, *fs, *codec);
+  mirelda::SettingsInMemory settings;
+  mirelda::qt::MainWindow window(dialogs, *fs, *codec, settings);
   window.show();
   window.findChild<QLineEdit*>("txtKatju")->setText(QString::fromLocal8Bit(argv[1]));
   window.findChild<QLineEdit*>("txtLive")->setText(QString::fromLocal8Bit(argv[2]));

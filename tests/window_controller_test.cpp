@@ -23,6 +23,12 @@ class WindowControllerTest : public test::FolderPair, public WindowView {
   std::string FolderText(FolderBox box) override { return folders_[box]; }
   void SetFolderText(FolderBox box, const std::string& text) override { folders_[box] = text; }
   bool IsTicked(std::string_view check_box) override { return ticked_.contains(check_box); }
+  void SetTicked(std::string_view check_box, bool on) override {
+    on ? (void)ticked_.emplace(check_box) : (void)ticked_.erase(std::string(check_box));
+  }
+  void OfferFolders(FolderBox box, const std::vector<std::string>& folders) override {
+    offered_[box] = folders;
+  }
   void EnableInputs(bool on) override { journal_.push_back(on ? "inputs on" : "inputs off"); }
   void EnableStart(bool on) override { journal_.push_back(on ? "start on" : "start off"); }
   std::string ChooseFolder(const std::string& t) override { return t == kPickerTitle ? pick_ : ""; }
@@ -40,12 +46,15 @@ class WindowControllerTest : public test::FolderPair, public WindowView {
   std::map<FolderBox, std::string> folders_{{FolderBox::kKatjusha, dir_.Path("k")},
                                             {FolderBox::kLive2ch, dir_.Path("l")}};
   std::set<std::string, std::less<>> ticked_;
+  std::map<FolderBox, std::vector<std::string>> offered_;
+  SettingsInMemory kept_;
+  std::vector<std::string> places_;
   std::string pick_;  // what the chooser gives under its title, "" for a cancel
   Journal journal_;
   std::function<void()> on_events_ = [] {};
   std::error_code codec_error_;
   std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(codec_error_);
-  WindowController controller_{*this, fs_, *codec_};
+  WindowController controller_{*this, fs_, *codec_, kept_, places_};
 };
 
 TEST_F(WindowControllerTest, OpenShowsTheNoticeThenTheInstructionAndACancelledChoiceKeepsTheBox) {
@@ -95,6 +104,38 @@ TEST_F(WindowControllerTest, StartRunsTheTickedKindsOnTheBoxesFoldersWithTheInpu
                                "message すべて変換終了",
                                "inputs on",
                                "start off"}));
+}
+
+// The boxes and ticks of the last run that passed its checks come back at the next start.
+TEST_F(WindowControllerTest, ARunPastItsChecksIsKeptForTheNextStartAndBrokenTicksAreIgnored) {
+  folders_[FolderBox::kLive2ch] = dir_.Path("x");  // no live2ch.exe: nothing is kept
+  controller_.Start();
+  EXPECT_FALSE(kept_.Value("katjusha"));
+  folders_[FolderBox::kLive2ch] = "\"" + live2ch_ + "live2ch.exe\"";
+  ticked_ = {"chkBrd", "chkAllIdx"};
+  controller_.Start();
+  folders_.clear();
+  ticked_ = {"chkFav"};
+  WindowController next{*this, fs_, *codec_, kept_, {dir_.Path()}};
+  next.Open();
+  EXPECT_EQ(folders_, (std::map<FolderBox, std::string>{{FolderBox::kKatjusha, katjusha_},
+                                                        {FolderBox::kLive2ch, live2ch_}}));
+  EXPECT_EQ(ticked_, (std::set<std::string, std::less<>>{"chkBrd", "chkAllIdx"}));
+  kept_.SetValue("kinds", "brd,bogus");
+  ticked_ = {"chkFav"};
+  next.Open();
+  EXPECT_EQ(ticked_, (std::set<std::string, std::less<>>{"chkFav"}));
+}
+
+// With no folder kept, a program found once fills its box; found more than once, it is offered.
+TEST_F(WindowControllerTest, WithNothingKeptTheProgramsAreLookedForInThePlaces) {
+  test::WriteBytes(dir_.Path("m/live2ch.exe"), "");
+  folders_.clear();
+  WindowController fresh{*this, fs_, *codec_, kept_, {dir_.Path("k/"), dir_.Path()}};
+  fresh.Open();
+  EXPECT_EQ(folders_, (std::map<FolderBox, std::string>{{FolderBox::kKatjusha, dir_.Path("k")}}));
+  EXPECT_EQ(offered_, (std::map<FolderBox, std::vector<std::string>>{
+                          {FolderBox::kLive2ch, {dir_.Path("l"), dir_.Path("m")}}}));
 }
 
 TEST(ProgressTitleTest, TellsPercentAndCountsAndChangesOnlyWithThePercent) {

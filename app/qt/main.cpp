@@ -4,6 +4,7 @@
 
 #include "app/qt/dialogs.h"
 #include "app/qt/main_window.h"
+#include "app/qt/settings_store.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -19,7 +20,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const auto fs = mirelda::MakeNativeFileSystem();
-  mirelda::qt::MainWindow frmMain(dialogs, *fs, *codec);
+  mirelda::qt::QtSettingsStore settings;
+  mirelda::qt::MainWindow frmMain(dialogs, *fs, *codec, settings);
   frmMain.Open();
   frmMain.show();
   return app.exec();

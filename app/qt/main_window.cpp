@@ -1,19 +1,28 @@
 // frmMain: the Linux window, the Qt view of the window controller.
 #include "app/qt/main_window.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringListModel>
+#include <QStyle>
 #include <QTextCursor>
+#include <cstdlib>
 
 #include "app/window/form_layout.h"
 #include "app/window/log_bound.h"
 #include "app/window/window_texts.h"
+#include "util/places.h"
 
 namespace mirelda::qt {
 namespace {
@@ -89,14 +98,21 @@ QFont WindowFont() {
   return font;
 }
 
+// The local path of the first dropped item; "" when it is none.
+QString DroppedPath(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls() || data->urls().isEmpty()) return {};
+  return data->urls().first().toLocalFile();
+}
+
 }  // namespace
 
-MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec)
-    : dialogs_(dialogs), controller_(*this, fs, codec) {
+MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec, SettingsStore& settings)
+    : dialogs_(dialogs), controller_(*this, fs, codec, settings, UsualPlaces()) {
   setObjectName("frmMain");
   setWindowTitle(Q(kWindowCaption));
   setFixedSize(form::ToPixels(form::kClientWidth), form::ToPixels(form::kClientHeight));
   setFont(WindowFont());
+  setAcceptDrops(true);
   BuildControls();
 }
 
@@ -117,6 +133,10 @@ void MainWindow::BuildControls() {
     controller_.Start();
     ShowLog();  // the whole log as the run left it, whichever way it ended
   });
+  // A drop on a box is the window's, which takes the folder it names rather than a URL's text.
+  for (const FolderBox box : {FolderBox::kKatjusha, FolderBox::kLive2ch}) {
+    Box(box)->setAcceptDrops(false);
+  }
   connect(findChild<QPushButton*>("cmdKatju"), &QPushButton::clicked, this,
           [this] { controller_.ChooseFolder(FolderBox::kKatjusha); });
   connect(findChild<QPushButton*>("cmdLive"), &QPushButton::clicked, this,
@@ -136,6 +156,24 @@ void MainWindow::SetFolderText(FolderBox box, const std::string& text) {
 
 bool MainWindow::IsTicked(std::string_view check_box) {
   return findChild<QCheckBox*>(Q(check_box))->isChecked();
+}
+
+void MainWindow::SetTicked(std::string_view check_box, bool ticked) {
+  findChild<QCheckBox*>(Q(check_box))->setChecked(ticked);
+}
+
+void MainWindow::OfferFolders(FolderBox box, const std::vector<std::string>& folders) {
+  QStringList list;
+  for (const std::string& folder : folders) list << QString::fromStdString(folder);
+  QLineEdit* edit = Box(box);
+  auto* completer = new QCompleter(new QStringListModel(list, edit), edit);
+  // Every folder, whatever is typed: a list to choose from rather than a completion.
+  completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+  edit->setCompleter(completer);
+  QAction* open =
+      edit->addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+  open->setObjectName("offered");
+  connect(open, &QAction::triggered, completer, [completer] { completer->complete(); });
 }
 
 void MainWindow::EnableInputs(bool enabled) {
@@ -189,5 +227,29 @@ void MainWindow::LetEventsThrough() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) { event->setAccepted(controller_.RequestClose()); }
+
+// A folder or file dropped on a box, or on the window beside one, goes into that box.
+std::optional<FolderBox> MainWindow::BoxAt(QPoint point) const {
+  if (point.x() >= txtState_->geometry().left()) return std::nullopt;
+  const auto distance = [&](FolderBox box) {
+    return std::abs(Box(box)->geometry().center().y() - point.y());
+  };
+  return distance(FolderBox::kKatjusha) <= distance(FolderBox::kLive2ch) ? FolderBox::kKatjusha
+                                                                         : FolderBox::kLive2ch;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedPath(event->mimeData()).isEmpty() && Box(FolderBox::kKatjusha)->isEnabled()) {
+    event->acceptProposedAction();
+  }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString path = DroppedPath(event->mimeData());
+  const std::optional<FolderBox> box = BoxAt(event->position().toPoint());
+  if (path.isEmpty() || !box || !Box(*box)->isEnabled()) return;
+  controller_.Drop(*box, QDir::toNativeSeparators(path).toStdString());
+  event->acceptProposedAction();
+}
 
 }  // namespace mirelda::qt

@@ -4,7 +4,9 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/qt/dialogs.h"
 #include "app/window/controller.h"
@@ -18,7 +20,8 @@ namespace mirelda::qt {
 /// their control names, with the behaviour of the window controller.
 class MainWindow final : public QWidget, public WindowView {
  public:
-  MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec);
+  /// `settings` keeps the folders and ticks between starts.
+  MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec, SettingsStore& settings);
 
   /// Shows the start-up notice and writes the first log line; call once, before show().
   void Open() { controller_.Open(); }
@@ -26,6 +29,8 @@ class MainWindow final : public QWidget, public WindowView {
   std::string FolderText(FolderBox box) override;
   void SetFolderText(FolderBox box, const std::string& text) override;
   bool IsTicked(std::string_view check_box) override;
+  void SetTicked(std::string_view check_box, bool ticked) override;
+  void OfferFolders(FolderBox box, const std::vector<std::string>& folders) override;
   void EnableInputs(bool enabled) override;
   void EnableStart(bool enabled) override;
   std::string ChooseFolder(const std::string& title) override;
@@ -37,10 +42,13 @@ class MainWindow final : public QWidget, public WindowView {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildControls();
   QLineEdit* Box(FolderBox box) const;
+  std::optional<FolderBox> BoxAt(QPoint point) const;
   void ShowLog();
 
   Dialogs& dialogs_;

@@ -2,6 +2,9 @@
 #include "app/window/controller.h"
 
 #include "app/window/window_texts.h"
+#include "util/given_folder.h"
+#include "util/places.h"
+#include "util/program_folders.h"
 
 namespace mirelda {
 
@@ -22,6 +25,31 @@ std::optional<std::string> ProgressTitle::Next(const IndexProgress& progress) {
 void WindowController::Open() {
   view_.ShowMessage(kStartupNotice);
   view_.AppendLogLine(kInstructionLine);
+  ShowRemembered();
+}
+
+void WindowController::ShowRemembered() {
+  const Remembered kept = Recall(settings_);
+  for (size_t i = 0; kept.kinds && i < kept.kinds->size(); ++i) {
+    view_.SetTicked(kDataKinds[i].check_box, (*kept.kinds)[i]);
+  }
+  if (!kept.katjusha.empty() || !kept.live2ch.empty()) {
+    view_.SetFolderText(FolderBox::kKatjusha, kept.katjusha);
+    view_.SetFolderText(FolderBox::kLive2ch, kept.live2ch);
+    return;
+  }
+  const ProgramFolders found = FindProgramFolders(fs_, places_);
+  Offer(FolderBox::kKatjusha, found.katjusha);
+  Offer(FolderBox::kLive2ch, found.live2ch);
+}
+
+void WindowController::Offer(FolderBox box, const std::vector<std::string>& folders) {
+  if (folders.size() == 1) view_.SetFolderText(box, folders.front());
+  if (folders.size() > 1) view_.OfferFolders(box, folders);
+}
+
+void WindowController::Drop(FolderBox box, const std::string& path) {
+  view_.SetFolderText(box, FolderAsGiven(path, fs_, HomeFolder()));
 }
 
 void WindowController::ChooseFolder(FolderBox box) {
@@ -43,8 +71,10 @@ void WindowController::Start() {
   view_.EnableInputs(false);
   view_.EnableStart(false);
   running_ = true;
+  const Remembered choices{request.katjusha_folder, request.live2ch_folder, request.kinds};
   const RunOutcome outcome = RunConversion(std::move(request), *this, fs_, codec_);
   running_ = false;
+  if (outcome != RunOutcome::kChecksFailed) Remember(settings_, choices);
   view_.EnableInputs(true);
   // After failed checks the user corrects a folder and tries again; one run gets past them.
   view_.EnableStart(outcome == RunOutcome::kChecksFailed);

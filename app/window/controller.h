@@ -5,8 +5,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/run.h"
+#include "app/window/remembered.h"
 
 namespace mirelda {
 
@@ -23,8 +25,12 @@ class WindowView {
   virtual std::string FolderText(FolderBox box) = 0;
   virtual void SetFolderText(FolderBox box, const std::string& text) = 0;
 
-  /// Whether the check box of this object name ("chkFav") is ticked.
+  /// Whether the check box of this object name ("chkFav") is ticked, and ticking it.
   virtual bool IsTicked(std::string_view check_box) = 0;
+  virtual void SetTicked(std::string_view check_box, bool ticked) = 0;
+
+  /// Makes the box a drop-down list of these folders, which the user may still type over.
+  virtual void OfferFolders(FolderBox box, const std::vector<std::string>& folders) = 0;
 
   /// Enables or disables the folder boxes, their "..." buttons and the check boxes.
   virtual void EnableInputs(bool enabled) = 0;
@@ -72,19 +78,28 @@ class ProgressTitle {
 /// the start button's run goes on.
 class WindowController final : private RunReport {
  public:
-  WindowController(WindowView& view, FileSystem& fs, Cp932Codec& codec)
-      : view_(view), fs_(fs), codec_(codec) {}
+  /// `settings` keeps the choices between starts; `places` are where the programs are looked
+  /// for when no folder is kept (UsualPlaces).
+  WindowController(WindowView& view, FileSystem& fs, Cp932Codec& codec, SettingsStore& settings,
+                   std::vector<std::string> places)
+      : view_(view), fs_(fs), codec_(codec), settings_(settings), places_(std::move(places)) {}
 
-  /// Shows the start-up notice, then writes the instruction line as the log's first line. Call
-  /// once, before the window is shown.
+  /// Shows the start-up notice, then writes the instruction line as the log's first line, and
+  /// shows the folders and ticks of the last run that passed its checks; without folders kept,
+  /// each box gets the one folder of its program found in the places, or a list when there are
+  /// several. Call once, before the window is shown.
   void Open();
 
   /// A "..." button: the chosen folder goes into its box; a cancel leaves the box as it was.
   void ChooseFolder(FolderBox box);
 
+  /// A folder or a file dropped on a box: the folder it names (FolderAsGiven) goes into it.
+  void Drop(FolderBox box, const std::string& path);
+
   /// The start button: runs the conversion that the boxes and ticks ask for, with the boxes
   /// showing the normalised folders and the inputs locked until it returns. The start button
-  /// stays disabled after a run that passed its checks.
+  /// stays disabled after a run that passed its checks, whose folders and ticks are kept for
+  /// the next start.
   void Start();
 
   /// The user asks to close the window. True outside a run: close it now. False during a run:
@@ -100,10 +115,14 @@ class WindowController final : private RunReport {
   void ShowMessage(const std::string& text) override;
   bool LetEventsThrough() override;
   void ShowProgress(const IndexProgress& progress) override;
+  void ShowRemembered();
+  void Offer(FolderBox box, const std::vector<std::string>& folders);
 
   WindowView& view_;
   FileSystem& fs_;
   Cp932Codec& codec_;
+  SettingsStore& settings_;
+  const std::vector<std::string> places_;
   bool running_ = false;
   bool close_requested_ = false;
   ProgressTitle title_;

@@ -1,5 +1,8 @@
 // frmMain on Win32, driven through its controls found by name, with the dialogs injected.
 #include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 #include "app/win32/main_window.h"
 #include "tests/test_support.h"
@@ -28,7 +31,8 @@ class Win32WindowTest : public test::FolderPair, public win32::Dialogs {
   const char* picks_ = "kl";  // the folders chosen in turn
   std::error_code error_;
   std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(error_);
-  win32::MainWindow window_{*this, fs_, *codec_};
+  SettingsInMemory settings_;
+  win32::MainWindow window_{*this, fs_, *codec_, settings_};
 };
 
 TEST_F(Win32WindowTest, ControlsTheBoundLogTabAndACloseDuringAnAltSRun) {
@@ -54,6 +58,30 @@ TEST_F(Win32WindowTest, ControlsTheBoundLogTabAndACloseDuringAnAltSRun) {
   EXPECT_TRUE(window_.HandleDialogKeys(key));
   EXPECT_EQ(window_.hwnd(), nullptr);
   EXPECT_TRUE(PeekMessageW(&key, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the loop's end
+}
+
+// Dropped on a box or beside it (on its label), a folder or a program's path fills that box.
+TEST_F(Win32WindowTest, ADroppedFolderOrProgramFillsTheBoxItIsDroppedOn) {
+  const auto drop = [&](const std::string& path, const char* on) {
+    RECT rect;
+    GetWindowRect(Control(on), &rect);
+    MapWindowPoints(nullptr, window_.hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+    const std::wstring wide = Widen(path);
+    const HGLOBAL memory =
+        GlobalAlloc(GHND, sizeof(DROPFILES) + (wide.size() + 2) * sizeof(wchar_t));
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->pt = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    files->fWide = TRUE;
+    std::memcpy(files + 1, wide.c_str(), wide.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SendMessageW(window_.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  };
+  drop(dir_.Path("m"), "txtKatju");
+  drop(live2ch_ + "live2ch.exe", "Label1_1");
+  drop(katjusha_, "txtState");  // on no box
+  EXPECT_EQ(Text(Control("txtKatju")), dir_.Path("m"));
+  EXPECT_EQ(Text(Control("txtLive")), live2ch_);
 }
 
 TEST(Win32PickerTest, TheBufferIsCutToTheFolder) {
