@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <tuple>
 
+#include "util/path.h"
+
 namespace mirelda {
 namespace {
 
@@ -35,6 +37,12 @@ bool LooksLikeStamp(const std::string& name) {
 }
 
 }  // namespace
+
+std::string BackupRoot(const std::string& live2ch_folder) {
+  std::string root = live2ch_folder;
+  root.append(kBackupFolderName).push_back(kSep);
+  return root;
+}
 
 std::string StampOf(std::time_t time) {
   std::tm local{};

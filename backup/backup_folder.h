@@ -16,6 +16,10 @@ namespace mirelda {
 /// it or writes into it.
 inline constexpr std::string_view kBackupFolderName = "mirelda-backup";
 
+/// The backups' folder under a Live2ch folder that ends in the separator, itself ending in one.
+/// "/l/" => "/l/mirelda-backup/".
+std::string BackupRoot(const std::string& live2ch_folder);
+
 /// The file in a backup folder that tells what its run did.
 inline constexpr std::string_view kManifestName = "mirelda-manifest.txt";
 

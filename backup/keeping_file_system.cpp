@@ -56,7 +56,7 @@ class KeepingWriter final : public FileWriter {
     differs_ = true;
     if (!fs_.settings_.dry_run) {
       std::error_code error;
-      written_ = fs_.inner_.StartReplacing(path_, error);
+      written_ = fs_.inner().StartReplacing(path_, error);
       if (!written_) return error;
       if (old_) written_->Append(std::string_view(*old_).substr(0, matched_));
     }
@@ -76,32 +76,17 @@ class KeepingWriter final : public FileWriter {
 };
 
 KeepingFileSystem::KeepingFileSystem(FileSystem& inner, WriteSettings settings)
-    : inner_(inner),
+    : ForwardingFileSystem(inner),
       settings_(std::move(settings)),
       found_live2ch_(inner.FoundPath(settings_.live2ch_folder)),
       backup_folders_(inner) {}
 
-std::string KeepingFileSystem::PathKey(std::string_view path) {
-  std::string key;
-  for (const char c : path) {
-    const char folded = IsSeparator(c) ? kSep : c;
-    if (folded != kSep || key.empty() || key.back() != kSep) key.push_back(folded);
-  }
-  return ToLowerAscii(key);
-}
-
-std::string KeepingFileSystem::BackupRoot(const std::string& live2ch_folder) {
-  std::string root = live2ch_folder;
-  root.append(kBackupFolderName).push_back(kSep);
-  return root;
-}
-
 std::error_code KeepingFileSystem::MakeFolder(const std::string& path) {
   if (InBackups(path)) return Refused();
   // A folder can be made wherever a file inside it could be written.
-  if (settings_.dry_run) return inner_.CheckReplaceable(path + kSep + "x");
-  if (const std::error_code error = inner_.MakeFolder(path)) return error;
-  const std::string relative = Relative(inner_.FoundPath(path));
+  if (settings_.dry_run) return inner().CheckReplaceable(path + kSep + "x");
+  if (const std::error_code error = inner().MakeFolder(path)) return error;
+  const std::string relative = Relative(inner().FoundPath(path));
   const std::lock_guard lock(mutex_);
   made_folders_.push_back(relative);
   return {};
@@ -122,7 +107,7 @@ std::unique_ptr<FileWriter> KeepingFileSystem::StartReplacing(const std::string&
     }
   }
   std::string old;
-  const std::error_code read = inner_.ReadWhole(path, old);
+  const std::error_code read = inner().ReadWhole(path, old);
   // A file that is there but cannot be read is replaced as one that differs, or fails as such.
   const bool existed = read != std::errc::no_such_file_or_directory;
   return std::make_unique<KeepingWriter>(
@@ -130,26 +115,26 @@ std::unique_ptr<FileWriter> KeepingFileSystem::StartReplacing(const std::string&
 }
 
 std::error_code KeepingFileSystem::SyncWritten() {
-  return settings_.dry_run ? std::error_code{} : inner_.SyncWritten();
+  return settings_.dry_run ? std::error_code{} : inner().SyncWritten();
 }
 
 std::error_code KeepingFileSystem::KeepCopy(const std::string& from, const std::string& to) {
   if (InBackups(to)) return Refused();
-  return inner_.KeepCopy(from, to);
+  return inner().KeepCopy(from, to);
 }
 
 std::error_code KeepingFileSystem::RemoveFile(const std::string& path) {
   if (InBackups(path)) return Refused();
-  const std::string found = inner_.FoundPath(path);
+  const std::string found = inner().FoundPath(path);
   if (settings_.keep_backup) {
     if (const std::error_code error = Keep(found)) return error;
   }
-  return inner_.RemoveFile(found);
+  return inner().RemoveFile(found);
 }
 
 std::error_code KeepingFileSystem::RemoveFolder(const std::string& path) {
   if (InBackups(path)) return Refused();
-  return inner_.RemoveFolder(path);
+  return inner().RemoveFolder(path);
 }
 
 std::error_code KeepingFileSystem::WriteManifest() {
@@ -166,10 +151,10 @@ std::error_code KeepingFileSystem::WriteManifest() {
 std::error_code KeepingFileSystem::RemoveUnusedBackup() {
   manifest_.reset();
   const std::string root = BackupRoot(settings_.live2ch_folder);
-  const std::error_code error = inner_.RemoveFolder(root + stamp_);
+  const std::error_code error = inner().RemoveFolder(root + stamp_);
   stamp_.clear();
   // Another run's backups may have come meanwhile; they stay, and so does the folder.
-  if (!error && made_root_) inner_.RemoveFolder(root);
+  if (!error && made_root_) inner().RemoveFolder(root);
   return error;
 }
 
@@ -191,7 +176,7 @@ std::string KeepingFileSystem::backup_folder() const {
 std::error_code KeepingFileSystem::Put(const std::string& path, bool existed, FileWriter* written,
                                        const ContentHash& hash) {
   if (settings_.dry_run) {
-    const std::error_code error = inner_.CheckReplaceable(path);
+    const std::error_code error = inner().CheckReplaceable(path);
     if (!error) {
       Record(path, existed, hash);
       const std::lock_guard lock(mutex_);
@@ -200,7 +185,7 @@ std::error_code KeepingFileSystem::Put(const std::string& path, bool existed, Fi
     return error;
   }
   if (existed && settings_.keep_backup) {
-    if (const std::error_code error = Keep(inner_.FoundPath(path))) return error;
+    if (const std::error_code error = Keep(inner().FoundPath(path))) return error;
   }
   if (const std::error_code error = written->Commit()) return error;
   Record(path, existed, hash);
@@ -217,7 +202,7 @@ std::error_code KeepingFileSystem::Keep(const std::string& found) {
   if (const std::error_code error = StartBackup()) return error;
   const std::string copy = BackupRoot(settings_.live2ch_folder) + stamp_ + kSep + relative;
   if (const std::error_code error = backup_folders_.MakeTree(GetFolderPart(copy))) return error;
-  if (const std::error_code error = inner_.KeepCopy(found, copy)) return error;
+  if (const std::error_code error = inner().KeepCopy(found, copy)) return error;
   kept_.insert(key);
   replaced_.push_back(relative);
   return {};
@@ -227,7 +212,7 @@ void KeepingFileSystem::Record(const std::string& path, bool existed, const Cont
   Count(existed ? &WriteCounts::replaced : &WriteCounts::created);
   // Only a backup folder could use the manifest, and only a run that keeps one needs it.
   if (existed || settings_.dry_run || !settings_.keep_backup) return;
-  const std::string line = CreatedLine({Relative(inner_.FoundPath(path)), hash.Text()});
+  const std::string line = CreatedLine({Relative(inner().FoundPath(path)), hash.Text()});
   const std::lock_guard lock(mutex_);
   if (!StartBackup()) manifest_->Append(line);
 }
@@ -241,7 +226,7 @@ std::error_code KeepingFileSystem::StartBackup() {
   if (manifest_ || backup_error_) return backup_error_;
   if ((backup_error_ = MakeBackupFolder())) return backup_error_;
   const std::string folder = BackupRoot(settings_.live2ch_folder) + stamp_ + kSep;
-  manifest_ = inner_.StartReplacing(folder + std::string(kManifestName), backup_error_);
+  manifest_ = inner().StartReplacing(folder + std::string(kManifestName), backup_error_);
   if (manifest_) manifest_->Append(ManifestHeader(settings_.restores));
   return backup_error_;
 }
@@ -249,16 +234,16 @@ std::error_code KeepingFileSystem::StartBackup() {
 std::error_code KeepingFileSystem::MakeBackupFolder() {
   if (!stamp_.empty()) return {};
   const std::string root = BackupRoot(settings_.live2ch_folder);
-  if (!inner_.IsFolder(root)) {
-    const std::error_code error = inner_.MakeFolder(root);
-    if (error && !(error == std::errc::file_exists && inner_.IsFolder(root))) return error;
+  if (!inner().IsFolder(root)) {
+    const std::error_code error = inner().MakeFolder(root);
+    if (error && !(error == std::errc::file_exists && inner().IsFolder(root))) return error;
     made_root_ = !error;
   }
   // Two runs in one second get a folder each.
   for (int number = 1; number <= kMaxStampNumber; ++number) {
     std::string stamp = settings_.stamp;
     if (number > 1) stamp.append("-").append(std::to_string(number));
-    const std::error_code error = inner_.MakeFolder(root + stamp);
+    const std::error_code error = inner().MakeFolder(root + stamp);
     if (!error) {
       stamp_ = std::move(stamp);
       return {};

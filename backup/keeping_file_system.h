@@ -11,17 +11,11 @@
 #include <vector>
 
 #include "backup/backup_folder.h"
-#include "util/file_system.h"
+#include "backup/write_counts.h"
 #include "util/folder_maker.h"
+#include "util/forwarding_file_system.h"
 
 namespace mirelda {
-
-/// What the writes of a run came to. A file written twice in one run counts twice.
-struct WriteCounts {
-  int created = 0;    ///< files that did not exist
-  int replaced = 0;   ///< files whose bytes changed
-  int unchanged = 0;  ///< files that already held the bytes to be written
-};
 
 /// How a run writes.
 struct WriteSettings {
@@ -41,32 +35,14 @@ struct WriteSettings {
 /// - in a dry run writes, makes and removes nothing, and fails where a real write would fail for
 ///   a reason known without writing.
 /// Reads and listings go through as they are. Safe to use from several threads at once.
-class KeepingFileSystem final : public FileSystem {
+class KeepingFileSystem final : public ForwardingFileSystem {
  public:
   KeepingFileSystem(FileSystem& inner, WriteSettings settings);
 
-  std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
-    return inner_.ReadWhole(path, bytes);
-  }
-  bool CanOpenForReading(const std::string& path) override {
-    return inner_.CanOpenForReading(path);
-  }
-  bool IsFolder(const std::string& path) override { return inner_.IsFolder(path); }
   std::error_code MakeFolder(const std::string& path) override;
-  std::error_code ListFolder(const std::string& path, FolderEntries& entries) override {
-    return inner_.ListFolder(path, entries);
-  }
   std::unique_ptr<FileWriter> StartReplacing(const std::string& path,
                                              std::error_code& error) override;
-  void ProtectFolder(const std::string& folder) override { inner_.ProtectFolder(folder); }
   std::error_code SyncWritten() override;
-  bool IsSameFolder(const std::string& a, const std::string& b) override {
-    return inner_.IsSameFolder(a, b);
-  }
-  std::error_code CheckReplaceable(const std::string& path) override {
-    return inner_.CheckReplaceable(path);
-  }
-  std::string FoundPath(const std::string& path) override { return inner_.FoundPath(path); }
   std::error_code KeepCopy(const std::string& from, const std::string& to) override;
   /// Keeps the file first, as a replaced one is kept.
   std::error_code RemoveFile(const std::string& path) override;
@@ -83,9 +59,6 @@ class KeepingFileSystem final : public FileSystem {
   /// The backup folder as the log names it, ending in the separator, or "" while the run has
   /// made none.
   std::string backup_folder() const;
-
-  /// The backups' folder under a Live2ch folder, ending in the separator.
-  static std::string BackupRoot(const std::string& live2ch_folder);
 
  private:
   friend class KeepingWriter;
@@ -107,12 +80,9 @@ class KeepingFileSystem final : public FileSystem {
   // run made it and nothing else is in it; called with mutex_ held.
   std::error_code RemoveUnusedBackup();
   bool InBackups(const std::string& path) const;
-  // One key for every spelling of a path: case and separators as Windows ignores them.
-  static std::string PathKey(std::string_view path);
   // `found` relative to the Live2ch folder.
   std::string Relative(const std::string& found) const;
 
-  FileSystem& inner_;
   const WriteSettings settings_;
   const std::string found_live2ch_;  // the Live2ch folder as spelt on disk
   FolderMaker backup_folders_;       // the folders inside the backup folder

@@ -34,14 +34,14 @@ void Context::ReportOddIndex(std::string_view path) {
   ++odd_indexes_;
 }
 
-void Context::SyncWrites() {
+void Context::SyncWritten() {
   if (const std::error_code error = files_.fs().SyncWritten()) {
     ReportWriteFailure(live2ch_folder_, error);
   }
 }
 
 void Context::BeforeListing() {
-  if (!report_.LetEventsThrough()) throw RunStopped{};
+  if (!report_.ShouldGoOn()) throw RunStopped{};
 }
 
 void Context::CannotList(const std::string& folder, std::error_code reason) {

@@ -57,7 +57,7 @@ class Context final : public SearchListener {
 
   /// Makes everything written so far durable; a failure is logged against the Live2ch folder,
   /// explained and counted.
-  void SyncWrites();
+  void SyncWritten();
 
   /// Counts a failure that the caller has logged itself.
   void CountFailure() { ++failures_; }

@@ -11,19 +11,6 @@ namespace {
 // while the caller reports, few enough to hold little.
 constexpr std::size_t kQueuedPerWorker = 16;
 
-// One key for two targets that may name the same file, however their case or separators differ.
-std::string TargetKey(std::string_view path) {
-  std::string key;
-  for (char c : ToLowerAscii(path)) {
-    if (!IsSeparator(c)) {
-      key.push_back(c);
-    } else if (key.empty() || key.back() != kSep) {
-      key.push_back(kSep);
-    }
-  }
-  return key;
-}
-
 // Runs one step of a conversion; what it throws is kept to be thrown again in the job's turn.
 template <typename Step>
 void Attempt(std::exception_ptr& escaped, Step step) {
@@ -108,7 +95,7 @@ void IndexConversions::Convert(Job& job) {
   std::string line, key;
   Attempt(job.escaped, [&] {
     line = ReadThreadIndex(cx_.files(), job.from, job.read_error);
-    if (!line.empty()) key = TargetKey(job.to);
+    if (!line.empty()) key = PathKey(job.to);
   });
   const bool converted = !key.empty();
   job.converted = converted;

@@ -70,7 +70,7 @@ class IndexConversions {
   std::deque<Job*> to_start_;  // conversions that no worker has taken yet
   std::size_t tickets_ = 0;    // conversions added so far
   std::size_t turn_ = 0;       // the conversion whose folder is made next
-  std::unordered_set<std::string> writing_;  // TargetKey of each file being written
+  std::unordered_set<std::string> writing_;  // PathKey of each file being written
   bool stopping_ = false;
   std::vector<std::thread> workers_;
 };

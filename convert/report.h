@@ -31,9 +31,9 @@ class RunReport {
   /// Why `path` could not be written or read, beside the log line that names it.
   virtual void ExplainFailure(const std::string& path, std::error_code reason);
 
-  /// Lets pending window events through, between two files. False when the user has asked for
-  /// the run to stop; it then stops before the next file.
-  virtual bool LetEventsThrough();
+  /// Asked between two files: false when the user has asked for the run to stop, which it then
+  /// does before the next file.
+  virtual bool ShouldGoOn();
 
   /// How far an index conversion has come: told when it starts, when its total is known, after
   /// each index and once when it has ended.
@@ -41,7 +41,7 @@ class RunReport {
 };
 
 inline void RunReport::ExplainFailure(const std::string&, std::error_code) {}
-inline bool RunReport::LetEventsThrough() { return true; }
+inline bool RunReport::ShouldGoOn() { return true; }
 inline void RunReport::ShowProgress(const IndexProgress&) {}
 
 }  // namespace mirelda

@@ -4,8 +4,8 @@
 #include <ctime>
 #include <filesystem>
 
-#include "app/restore.h"
 #include "backup/keeping_file_system.h"
+#include "run/restore.h"
 #include "tests/test_support.h"
 #include "util/path.h"
 
@@ -196,9 +196,9 @@ TEST_F(BackupTest, WithoutAManifestNothingIsReplacedAndBackupsAreListedOldestFir
                            "20260101-000000-2", "20251231-235959", "2026010-1000000"}) {
     fs::create_directories(live2ch_ + test::P("mirelda-backup/") + name);
   }
-  EXPECT_EQ(ListStamps(fs_, live2ch_ + "mirelda-backup"),
-            (Lines{"20251231-235959", "20260101-000000", "20260101-000000-2",
-                   "20260101-000000-10"}));
+  EXPECT_EQ(
+      ListStamps(fs_, live2ch_ + "mirelda-backup"),
+      (Lines{"20251231-235959", "20260101-000000", "20260101-000000-2", "20260101-000000-10"}));
 }
 
 TEST_F(BackupTest, NoWriteReachesTheBackups) {

@@ -11,11 +11,11 @@
 #include <csignal>
 #endif
 
-#include "app/restore.h"
 #include "convert/board_buttons.h"
 #include "convert/favourites.h"
 #include "convert/record_list.h"
 #include "convert/thread_index.h"
+#include "run/restore.h"
 #include "tests/running_program.h"
 #include "tests/test_support.h"
 #include "util/path.h"

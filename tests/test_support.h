@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/run.h"
-#include "util/file_system.h"
+#include "run/run.h"
+#include "util/forwarding_file_system.h"
 
 namespace mirelda::test {
 
@@ -53,9 +53,16 @@ std::string Live2chIndex(const std::string& host, const std::string& board, cons
 /// UTF-8 text encoded in code page 932.
 std::string Sjis(const std::string& text);
 
+/// Owns a native file system, as a base, so that it is made before the wrapper that uses it.
+struct NativeFileSystemHolder {
+  std::unique_ptr<FileSystem> native_ = MakeNativeFileSystem();
+};
+
 /// The native file system with failures injected where a predicate of the path says so.
-class FaultyFileSystem final : public FileSystem {
+class FaultyFileSystem final : private NativeFileSystemHolder, public ForwardingFileSystem {
  public:
+  FaultyFileSystem() : ForwardingFileSystem(*native_) {}
+
   std::function<bool(const std::string&)> fail_list = [](const std::string&) { return false; };
   std::function<bool(const std::string&)> fail_write = [](const std::string&) { return false; };
   std::function<bool(const std::string&)> fail_keep = [](const std::string&) { return false; };
@@ -66,56 +73,35 @@ class FaultyFileSystem final : public FileSystem {
   bool fail_sync = false;
   std::vector<std::string> made;  ///< every folder it was asked to make
 
-  std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
-    return real_->ReadWhole(path, bytes);
-  }
-  bool CanOpenForReading(const std::string& path) override {
-    return real_->CanOpenForReading(path);
-  }
-  bool IsFolder(const std::string& path) override { return real_->IsFolder(path); }
   std::error_code MakeFolder(const std::string& path) override {
     made.push_back(path);
     before_make(path);
-    return real_->MakeFolder(path);
+    return ForwardingFileSystem::MakeFolder(path);
   }
   std::error_code ListFolder(const std::string& path, FolderEntries& entries) override {
     if (fail_list(path)) return std::make_error_code(std::errc::permission_denied);
-    return real_->ListFolder(path, entries);
+    return ForwardingFileSystem::ListFolder(path, entries);
   }
   std::unique_ptr<FileWriter> StartReplacing(const std::string& path,
                                              std::error_code& error) override {
-    if (!fail_write(path)) return real_->StartReplacing(path, error);
+    if (!fail_write(path)) return ForwardingFileSystem::StartReplacing(path, error);
     error = std::make_error_code(std::errc::no_space_on_device);
     return nullptr;
   }
-  bool IsSameFolder(const std::string& a, const std::string& b) override {
-    return real_->IsSameFolder(a, b);
-  }
-  void ProtectFolder(const std::string& folder) override { real_->ProtectFolder(folder); }
   std::error_code SyncWritten() override {
-    return fail_sync ? std::make_error_code(std::errc::io_error) : real_->SyncWritten();
+    return fail_sync ? std::make_error_code(std::errc::io_error)
+                     : ForwardingFileSystem::SyncWritten();
   }
-  std::error_code CheckReplaceable(const std::string& path) override {
-    return real_->CheckReplaceable(path);
-  }
-  std::string FoundPath(const std::string& path) override { return real_->FoundPath(path); }
   std::error_code KeepCopy(const std::string& from, const std::string& to) override {
     if (fail_keep(to)) return std::make_error_code(std::errc::no_space_on_device);
-    const std::error_code error = real_->KeepCopy(from, to);
+    const std::error_code error = ForwardingFileSystem::KeepCopy(from, to);
     after_keep(to);
     return error;
   }
-  std::error_code RemoveFile(const std::string& path) override { return real_->RemoveFile(path); }
-  std::error_code RemoveFolder(const std::string& path) override {
-    return real_->RemoveFolder(path);
-  }
-
- private:
-  std::unique_ptr<FileSystem> real_ = MakeNativeFileSystem();
 };
 
-/// A report sink that keeps everything it is told; it asks the run to stop once `stop_at`
-/// chances to let events through have been given.
+/// A report sink that keeps everything it is told; it asks the run to stop at its `stop_at`th
+/// chance to.
 class RecordingReport final : public RunReport {
  public:
   std::vector<std::string> lines, messages, failures, progress;
@@ -127,7 +113,7 @@ class RecordingReport final : public RunReport {
   void ExplainFailure(const std::string& path, std::error_code) override {
     failures.push_back(path);
   }
-  bool LetEventsThrough() override { return ++events != stop_at; }
+  bool ShouldGoOn() override { return ++events != stop_at; }
   void ShowProgress(const IndexProgress& p) override {
     const std::string total = p.total ? std::to_string(*p.total) : "?";
     progress.push_back(p.finished ? "end" : std::to_string(p.done) + "/" + total);

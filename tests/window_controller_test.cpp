@@ -22,9 +22,10 @@ class WindowControllerTest : public test::FolderPair, public WindowView {
  protected:
   std::string FolderText(FolderBox box) override { return folders_[box]; }
   void SetFolderText(FolderBox box, const std::string& text) override { folders_[box] = text; }
-  bool IsTicked(std::string_view check_box) override { return ticked_.contains(check_box); }
-  void SetTicked(std::string_view check_box, bool on) override {
-    on ? (void)ticked_.emplace(check_box) : (void)ticked_.erase(std::string(check_box));
+  bool IsTicked(std::size_t kind) override { return ticked_.contains(kDataKinds[kind].option); }
+  void SetTicked(std::size_t kind, bool on) override {
+    const std::string option(kDataKinds[kind].option);
+    on ? (void)ticked_.emplace(option) : (void)ticked_.erase(option);
   }
   void OfferFolders(FolderBox box, const std::vector<std::string>& folders) override {
     offered_[box] = folders;
@@ -70,7 +71,7 @@ TEST_F(WindowControllerTest, OpenShowsTheNoticeThenTheInstructionAndACancelledCh
 
 // After failed checks the user corrects a folder and starts again.
 TEST_F(WindowControllerTest, StartRunsTheTickedKindsOnTheBoxesFoldersWithTheInputsLocked) {
-  ticked_ = {"chkAllIdx"};  // the one kind not converted unless asked for
+  ticked_ = {"allidx"};  // the one kind not converted unless asked for
   Katjusha("log/h/b/1.idx", "");
   folders_[FolderBox::kLive2ch] = dir_.Path("x");
   controller_.Start();
@@ -112,19 +113,19 @@ TEST_F(WindowControllerTest, ARunPastItsChecksIsKeptForTheNextStartAndBrokenTick
   controller_.Start();
   EXPECT_FALSE(kept_.Value("katjusha"));
   folders_[FolderBox::kLive2ch] = "\"" + live2ch_ + "live2ch.exe\"";
-  ticked_ = {"chkBrd", "chkAllIdx"};
+  ticked_ = {"brd", "allidx"};
   controller_.Start();
   folders_.clear();
-  ticked_ = {"chkFav"};
+  ticked_ = {"fav"};
   WindowController next{*this, fs_, *codec_, kept_, {dir_.Path()}};
   next.Open();
   EXPECT_EQ(folders_, (std::map<FolderBox, std::string>{{FolderBox::kKatjusha, katjusha_},
                                                         {FolderBox::kLive2ch, live2ch_}}));
-  EXPECT_EQ(ticked_, (std::set<std::string, std::less<>>{"chkBrd", "chkAllIdx"}));
+  EXPECT_EQ(ticked_, (std::set<std::string, std::less<>>{"brd", "allidx"}));
   kept_.SetValue("kinds", "brd,bogus");
-  ticked_ = {"chkFav"};
+  ticked_ = {"fav"};
   next.Open();
-  EXPECT_EQ(ticked_, (std::set<std::string, std::less<>>{"chkFav"}));
+  EXPECT_EQ(ticked_, (std::set<std::string, std::less<>>{"fav"}));
 }
 
 // With no folder kept, a program found once fills its box; found more than once, it is offered.
@@ -155,7 +156,7 @@ TEST(ProgressTitleTest, TellsPercentAndCountsAndChangesOnlyWithThePercent) {
 
 TEST_F(WindowControllerTest, ACloseDuringARunStopsItBetweenTwoFilesAndClosesAfterIt) {
   EXPECT_TRUE(controller_.RequestClose());  // outside a run a close closes at once
-  ticked_ = {"chkFtd", "chkMyboard"};
+  ticked_ = {"ftd", "myboard"};
   bool closed_at_once = true;
   on_events_ = [&] { closed_at_once = controller_.RequestClose(); };
   controller_.Start();

@@ -85,11 +85,11 @@ class FileSystem {
   /// Replaces the file's whole content with `bytes` in one step, as StartReplacing does.
   std::error_code ReplaceWhole(const std::string& path, std::string_view bytes);
 
-  /// From now on refuses, with std::errc::permission_denied, every write, removal and folder
-  /// creation that would land in `folder` or below it, however the path reaches there; replaces the
-  /// folder protected before. A run starts with it, so what was learnt of the folders before is
-  /// looked at afresh.
-  virtual void ProtectFolder(const std::string& folder) = 0;
+  /// Starts a run: forgets what was learnt of the folders before, since they may have changed
+  /// meanwhile, and from now on refuses, with std::errc::permission_denied, every write, removal
+  /// and folder creation that would land in `protected_folder` or below it, however the path
+  /// reaches there.
+  virtual void BeginRun(const std::string& protected_folder) = 0;
 
   /// Makes everything written so far durable, so that a power cut cannot take it back.
   virtual std::error_code SyncWritten() = 0;

@@ -47,6 +47,18 @@ std::string ToLowerAscii(std::string_view text) {
   return out;
 }
 
+std::string PathKey(std::string_view path) {
+  std::string key;
+  for (const char c : ToLowerAscii(path)) {
+    if (!IsSeparator(c)) {
+      key.push_back(c);
+    } else if (key.empty() || key.back() != kSep) {
+      key.push_back(kSep);
+    }
+  }
+  return key;
+}
+
 bool MatchesPattern(std::string_view pattern, std::string_view name) {
   if (pattern == "*.*") return true;
   // Iterative glob with single-star backtracking: linear in practice, no recursion.

@@ -39,6 +39,10 @@ std::string JoinStoredPath(std::string_view folder, std::string_view stored);
 /// ASCII letters folded to lower case; every other byte unchanged.
 std::string ToLowerAscii(std::string_view text);
 
+/// One key for every spelling of a path that Windows takes for the same file: ASCII case folded,
+/// each run of separators one separator. "/l/Log//A.IDX" => "/l/log/a.idx".
+std::string PathKey(std::string_view path);
+
 /// Whether `name` matches a file-listing pattern: '*' any run, '?' one character, ASCII case
 /// ignored; "*.*" matches every name. ("*.idx", "A.IDX") => true.
 bool MatchesPattern(std::string_view pattern, std::string_view name);

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/restore.h"
-#include "app/run.h"
+#include "run/restore.h"
+#include "run/run.h"
 
 namespace mirelda::cli {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "app/texts.h"
+#include "run/texts.h"
 
 namespace mirelda::cli {
 namespace {

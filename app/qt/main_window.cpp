@@ -154,12 +154,12 @@ void MainWindow::SetFolderText(FolderBox box, const std::string& text) {
   Box(box)->setText(QString::fromStdString(text));
 }
 
-bool MainWindow::IsTicked(std::string_view check_box) {
-  return findChild<QCheckBox*>(Q(check_box))->isChecked();
+bool MainWindow::IsTicked(std::size_t kind) {
+  return findChild<QCheckBox*>(Q(form::CheckBoxOf(kind).name))->isChecked();
 }
 
-void MainWindow::SetTicked(std::string_view check_box, bool ticked) {
-  findChild<QCheckBox*>(Q(check_box))->setChecked(ticked);
+void MainWindow::SetTicked(std::size_t kind, bool ticked) {
+  findChild<QCheckBox*>(Q(form::CheckBoxOf(kind).name))->setChecked(ticked);
 }
 
 void MainWindow::OfferFolders(FolderBox box, const std::vector<std::string>& folders) {

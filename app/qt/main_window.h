@@ -28,8 +28,8 @@ class MainWindow final : public QWidget, public WindowView {
 
   std::string FolderText(FolderBox box) override;
   void SetFolderText(FolderBox box, const std::string& text) override;
-  bool IsTicked(std::string_view check_box) override;
-  void SetTicked(std::string_view check_box, bool ticked) override;
+  bool IsTicked(std::size_t kind) override;
+  void SetTicked(std::size_t kind, bool ticked) override;
   void OfferFolders(FolderBox box, const std::vector<std::string>& folders) override;
   void EnableInputs(bool enabled) override;
   void EnableStart(bool enabled) override;

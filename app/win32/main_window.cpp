@@ -164,12 +164,13 @@ void MainWindow::SetFolderText(FolderBox box, const std::string& text) {
   SetWindowTextW(Box(box), Widen(text).c_str());
 }
 
-bool MainWindow::IsTicked(std::string_view check_box) {
-  return SendMessageW(Control(check_box), BM_GETCHECK, 0, 0) == BST_CHECKED;
+bool MainWindow::IsTicked(std::size_t kind) {
+  return SendMessageW(Control(form::CheckBoxOf(kind).name), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void MainWindow::SetTicked(std::string_view check_box, bool ticked) {
-  SendMessageW(Control(check_box), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+void MainWindow::SetTicked(std::size_t kind, bool ticked) {
+  SendMessageW(Control(form::CheckBoxOf(kind).name), BM_SETCHECK,
+               ticked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void MainWindow::OfferFolders(FolderBox box, const std::vector<std::string>& folders) {

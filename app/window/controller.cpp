@@ -31,7 +31,7 @@ void WindowController::Open() {
 void WindowController::ShowRemembered() {
   const Remembered kept = Recall(settings_);
   for (size_t i = 0; kept.kinds && i < kept.kinds->size(); ++i) {
-    view_.SetTicked(kDataKinds[i].check_box, (*kept.kinds)[i]);
+    view_.SetTicked(i, (*kept.kinds)[i]);
   }
   if (!kept.katjusha.empty() || !kept.live2ch.empty()) {
     view_.SetFolderText(FolderBox::kKatjusha, kept.katjusha);
@@ -62,7 +62,7 @@ void WindowController::Start() {
   RunRequest request{
       view_.FolderText(FolderBox::kKatjusha), view_.FolderText(FolderBox::kLive2ch), {}};
   for (size_t i = 0; i < request.kinds.size(); ++i) {
-    request.kinds[i] = view_.IsTicked(kDataKinds[i].check_box);
+    request.kinds[i] = view_.IsTicked(i);
   }
   request = Normalised(std::move(request), fs_);
   view_.SetFolderText(FolderBox::kKatjusha, request.katjusha_folder);
@@ -95,7 +95,7 @@ void WindowController::ShowProgress(const IndexProgress& progress) {
   if (const auto title = title_.Next(progress)) view_.ShowProgress(*title, progress);
 }
 
-bool WindowController::LetEventsThrough() {
+bool WindowController::ShouldGoOn() {
   view_.LetEventsThrough();
   return !close_requested_;
 }

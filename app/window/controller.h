@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/run.h"
 #include "app/window/remembered.h"
+#include "run/run.h"
 
 namespace mirelda {
 
@@ -25,9 +25,9 @@ class WindowView {
   virtual std::string FolderText(FolderBox box) = 0;
   virtual void SetFolderText(FolderBox box, const std::string& text) = 0;
 
-  /// Whether the check box of this object name ("chkFav") is ticked, and ticking it.
-  virtual bool IsTicked(std::string_view check_box) = 0;
-  virtual void SetTicked(std::string_view check_box, bool ticked) = 0;
+  /// Whether the check box of the kind at `kind` in kDataKinds is ticked, and ticking it.
+  virtual bool IsTicked(std::size_t kind) = 0;
+  virtual void SetTicked(std::size_t kind, bool ticked) = 0;
 
   /// Makes the box a drop-down list of these folders, which the user may still type over.
   virtual void OfferFolders(FolderBox box, const std::vector<std::string>& folders) = 0;
@@ -113,7 +113,7 @@ class WindowController final : private RunReport {
  private:
   void AddLine(const std::string& line) override;
   void ShowMessage(const std::string& text) override;
-  bool LetEventsThrough() override;
+  bool ShouldGoOn() override;
   void ShowProgress(const IndexProgress& progress) override;
   void ShowRemembered();
   void Offer(FolderBox box, const std::vector<std::string>& folders);

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/kinds.h"
+#include "run/kinds.h"
 
 namespace mirelda::form {
 
@@ -28,6 +28,7 @@ struct Control {
   std::string_view caption;  ///< button and label caption, check box text; "" for text boxes
   Twips rect;                ///< position and size
   bool ticked;               ///< a check box's initial state; false for every other control
+  int data_kind = -1;        ///< for a check box, the place in kDataKinds of the kind it ticks
 };
 
 /// Twips per logical pixel: the windows are laid out at 96 dots per inch.
@@ -45,15 +46,13 @@ constexpr int ToPixels(int twips) { return twips / kTwipsPerPixel; }
 inline constexpr char kLogFontFace[] = "ＭＳ ゴシック";
 inline constexpr int kLogFontPoints = 9;
 
-/// The check box of the kind whose check box is named `name`, placed at `rect`: its caption and
-/// initial tick come from the table of kinds. A name that no kind has does not compile.
-consteval Control CheckBox(std::string_view name, Twips rect) {
-  for (const DataKind& kind : kDataKinds) {
-    if (kind.check_box == name) {
-      return {kind.check_box, -1, Kind::kCheckBox, kind.caption, rect, kind.ticked};
-    }
-  }
-  throw std::invalid_argument("no kind has this check box");
+/// The check box `name` that ticks the kind named `option`, placed at `rect`; its initial tick
+/// comes from the table of kinds. A kind that the table does not have does not compile.
+consteval Control CheckBox(std::string_view name, std::string_view option, std::string_view caption,
+                           Twips rect) {
+  const std::size_t kind = KindIndex(option);
+  return {
+      name, -1, Kind::kCheckBox, caption, rect, kDataKinds[kind].ticked, static_cast<int>(kind)};
 }
 
 /// Every control, in tab order: the first holds the focus when the window opens.
@@ -66,12 +65,13 @@ inline constexpr Control kControls[] = {
     {"txtKatju", -1, Kind::kTextBox, "", {120, 360, 3495, 270}, false},
     {"Label1", 1, Kind::kLabel, "Live2chのパス", {120, 720, 1110, 180}, false},
     {"Label1", 0, Kind::kLabel, "かちゅ～しゃのパス", {120, 120, 1470, 180}, false},
-    CheckBox("chkNameMail", {1800, 1560, 1935, 255}),
-    CheckBox("chkAllIdx", {120, 2040, 3135, 255}),
-    CheckBox("chkFtd", {120, 1560, 1335, 255}),
-    CheckBox("chkBrd", {1800, 1320, 1455, 255}),
-    CheckBox("chkFav", {120, 1320, 1455, 255}),
-    CheckBox("chkMyboard", {120, 1800, 3135, 255}),
+    CheckBox("chkNameMail", "namemail", "名前、メールリスト", {1800, 1560, 1935, 255}),
+    CheckBox("chkAllIdx", "allidx", "全てのidx（素人にはおすすめしない）", {120, 2040, 3135, 255}),
+    CheckBox("chkFtd", "ftd", "スレッド倉庫", {120, 1560, 1335, 255}),
+    CheckBox("chkBrd", "brd", "板ボタン", {1800, 1320, 1455, 255}),
+    CheckBox("chkFav", "fav", "お気に入り", {120, 1320, 1455, 255}),
+    CheckBox("chkMyboard", "myboard", "other.brd（myboard.brdに変換します）",
+             {120, 1800, 3135, 255}),
 };
 
 /// Whether a run locks the control until it returns: the folder boxes, their "..." buttons and
@@ -90,11 +90,19 @@ inline std::string UniqueName(const Control& control) {
   return name;
 }
 
+/// The check box that ticks the kind at `kind` in kDataKinds.
+constexpr const Control& CheckBoxOf(std::size_t kind) {
+  for (const Control& control : kControls) {
+    if (control.data_kind == static_cast<int>(kind)) return control;
+  }
+  throw std::out_of_range("no check box ticks this kind");
+}
+
 // Each kind can be ticked in the window, by exactly one check box.
 consteval bool EachKindHasOneCheckBox() {
-  for (const DataKind& kind : kDataKinds) {
+  for (std::size_t kind = 0; kind < std::size(kDataKinds); ++kind) {
     int boxes = 0;
-    for (const Control& control : kControls) boxes += control.name == kind.check_box;
+    for (const Control& control : kControls) boxes += control.data_kind == static_cast<int>(kind);
     if (boxes != 1) return false;
   }
   return true;

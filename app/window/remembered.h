@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/kinds.h"
+#include "run/kinds.h"
 
 namespace mirelda {
 

@@ -1,7 +1,7 @@
 // The texts that only the windows show.
 #pragma once
 
-#include "app/texts.h"
+#include "run/texts.h"
 
 namespace mirelda {
 

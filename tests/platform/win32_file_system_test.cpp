@@ -102,7 +102,7 @@ TEST_F(Win32FileSystemTest, KeptCopiesOutliveTheReplacedFileAndOverwriteNothing)
   EXPECT_EQ(fs_->KeepCopy(from, to), std::errc::file_exists);
   EXPECT_EQ(Read(to), "old");
   ASSERT_FALSE(fs_->MakeFolder(dir_.Path("k")));
-  fs_->ProtectFolder(dir_.Path("k"));
+  fs_->BeginRun(dir_.Path("k"));
   EXPECT_EQ(fs_->KeepCopy(from, dir_.Path("k\\favorite.bak")), std::errc::permission_denied);
 }
 
@@ -121,7 +121,7 @@ TEST_F(Win32FileSystemTest, CheckingWhetherFilesCanBeReplacedChangesNothing) {
   for (const char* file : {"file", "locked.txt", "k\\1.idx"}) test::WriteBytes(dir_.Path(file), "");
   test::WriteBytes(dir_.Path("folder\\" + stale), "");
   SetFileAttributesW(Widen(dir_.Path("locked.txt")).c_str(), FILE_ATTRIBUTE_READONLY);
-  fs_->ProtectFolder(dir_.Path("k"));
+  fs_->BeginRun(dir_.Path("k"));
   const auto E = [](std::errc error) { return std::make_error_code(error); };
   for (const auto& [path, error] : std::vector<std::pair<std::string, std::error_code>>{
            {"file", {}},
@@ -151,9 +151,9 @@ TEST_F(Win32FileSystemTest, RemovingTakesOneEmptyFolderOrOneWritableFile) {
   EXPECT_EQ(fs_->RemoveFolder(folder), std::make_error_code(std::errc::directory_not_empty));
   SetFileAttributesW(Widen(file).c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_FALSE(fs_->RemoveFile(file));
-  fs_->ProtectFolder(folder);
+  fs_->BeginRun(folder);
   EXPECT_EQ(fs_->RemoveFolder(folder), std::errc::permission_denied);
-  fs_->ProtectFolder(dir_.Path("elsewhere"));
+  fs_->BeginRun(dir_.Path("elsewhere"));
   EXPECT_FALSE(fs_->RemoveFolder(folder));
   EXPECT_FALSE(fs_->IsFolder(folder));
 }

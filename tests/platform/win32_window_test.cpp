@@ -40,7 +40,8 @@ TEST_F(Win32WindowTest, ControlsTheBoundLogTabAndACloseDuringAnAltSRun) {
   GetClientRect(window_.hwnd(), &client);
   EXPECT_EQ((std::pair{client.right, client.bottom}), (std::pair<LONG, LONG>{537, 160}));
   EXPECT_EQ(Text(Control("Label1_0")), "かちゅ～しゃのパス");
-  EXPECT_TRUE(window_.IsTicked("chkFav") && !window_.IsTicked("chkAllIdx"));
+  EXPECT_TRUE(window_.IsTicked(KindIndex("fav")) && !window_.IsTicked(KindIndex("allidx")));
+  EXPECT_EQ(SendMessageW(Control("chkFav"), BM_GETCHECK, 0, 0), BST_CHECKED);
   window_.AppendLogLine("板" + std::string(9997, 'a'));         // 板: 1 UTF-16 unit, 3 UTF-8 bytes
   EXPECT_EQ(GetWindowTextLengthW(Control("txtState")), 10000);  // exactly at the bound: whole
   SendMessageW(Control("txtState"), EM_SETSEL, 0, 1);  // the user selects the first character

@@ -36,7 +36,9 @@ class MainWindowTest : public QObject {
     Rig rig;
     QCOMPARE(rig.log->geometry(), QRect(272, 8, 257, 110));
     QCOMPARE(rig.w.findChild<QLabel*>("Label1_0")->text(), u"かちゅ\uFF5Eしゃのパス"_qs);
-    QVERIFY(rig.w.IsTicked("chkFav") && !rig.w.IsTicked("chkAllIdx"));
+    QVERIFY(rig.w.IsTicked(mirelda::KindIndex("fav")) &&
+            !rig.w.IsTicked(mirelda::KindIndex("allidx")));
+    QVERIFY(rig.w.findChild<QCheckBox*>("chkFav")->isChecked());
     const int tick = rig.w.style()->pixelMetric(QStyle::PM_IndicatorWidth) +
                      rig.w.style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
     for (auto* c : rig.w.findChildren<QWidget*>(QRegularExpression("^(Label|chk)")))

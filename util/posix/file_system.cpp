@@ -253,7 +253,7 @@ class PosixFileSystem final : public FileSystem {
     return StartTemporary(folder, target, st, error);
   }
 
-  void ProtectFolder(const std::string& folder) override {
+  void BeginRun(const std::string& folder) override {
     struct stat st;
     // A folder that is gone has nothing left in it to protect.
     const bool exists = !HasNul(folder) && stat(Resolve(folder).c_str(), &st) == 0;

@@ -384,7 +384,7 @@ class Win32FileSystem final : public FileSystem {
         file, std::move(temp), existed ? ExistingName(path, target) : target, old_attributes);
   }
 
-  void ProtectFolder(const std::string& folder) override {
+  void BeginRun(const std::string& folder) override {
     std::wstring real;
     // A folder that is gone has nothing left in it to protect.
     if (FinalPath(folder, real)) real.clear();

@@ -1,11 +1,11 @@
 // Undoing a conversion run from the backup it kept.
-#include "app/restore.h"
+#include "run/restore.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "app/run.h"
 #include "backup/keeping_file_system.h"
+#include "run/run.h"
 #include "util/find_files.h"
 #include "util/folder_maker.h"
 #include "util/given_folder.h"
@@ -142,7 +142,7 @@ RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, File
   const std::string live2ch =
       WithSeparator(FolderAsGiven(request.live2ch_folder, fs, HomeFolder()));
   if (Live2chIsRunning(live2ch, report, fs)) return RestoreOutcome::kLive2chRunning;
-  const std::string root = KeepingFileSystem::BackupRoot(live2ch);
+  const std::string root = BackupRoot(live2ch);
   const std::vector<std::string> stamps = ListStamps(fs, root);
   std::string stamp = request.stamp;
   if (stamps.empty() ||

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <string>
 
+#include "backup/backup_folder.h"
 #include "convert/report.h"
 #include "util/file_system.h"
 

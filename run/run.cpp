@@ -1,9 +1,10 @@
 // The conversion run behind the start button, free of any window.
-#include "app/run.h"
+#include "run/run.h"
 
 #include <ctime>
 #include <exception>
 
+#include "backup/keeping_file_system.h"
 #include "util/given_folder.h"
 #include "util/path.h"
 #include "util/places.h"
@@ -105,7 +106,7 @@ RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, 
   if (!PassesChecks(request, report, files)) return RunOutcome::kChecksFailed;
 
   // However a Live2ch path leads there (a link, a junction), Katjusha's files are only read.
-  fs.ProtectFolder(request.katjusha_folder);
+  fs.BeginRun(request.katjusha_folder);
   WarnOfRunningKatjusha(request.katjusha_folder, report, fs);
   report.AddLine("各変換作業を開始します");
   Context cx(request.katjusha_folder, request.live2ch_folder, report, files, request.jobs);
@@ -115,7 +116,7 @@ RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, 
   if (const std::error_code error = writes.WriteManifest()) {
     cx.ReportWriteFailure(writes.backup_folder() + std::string(kManifestName), error);
   }
-  cx.SyncWrites();
+  cx.SyncWritten();
   if (stopped) return RunOutcome::kStopped;
   if (const std::string kept = writes.backup_folder(); !kept.empty()) {
     report.AddLine(kept + "に置き換え前のファイルを保存しました");

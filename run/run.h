@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "app/kinds.h"
-#include "backup/keeping_file_system.h"
+#include "backup/write_counts.h"
 #include "convert/report.h"
+#include "run/kinds.h"
 #include "util/cp932.h"
 #include "util/file_system.h"
 
