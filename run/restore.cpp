@@ -137,11 +137,17 @@ std::error_code MarkRestored(FileSystem& fs, const std::string& root, const std:
 
 }  // namespace
 
+std::string BackupsOf(const std::string& live2ch_folder, FileSystem& fs) {
+  return BackupRoot(
+      Live2chDataFolder(WithSeparator(FolderAsGiven(live2ch_folder, fs, HomeFolder()))));
+}
+
 RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, FileSystem& fs,
                           std::time_t now) {
-  const std::string live2ch =
-      WithSeparator(FolderAsGiven(request.live2ch_folder, fs, HomeFolder()));
-  if (Live2chIsRunning(live2ch, report, fs)) return RestoreOutcome::kLive2chRunning;
+  const std::string named = WithSeparator(FolderAsGiven(request.live2ch_folder, fs, HomeFolder()));
+  if (Live2chIsRunning(named, report, fs)) return RestoreOutcome::kLive2chRunning;
+  // What a run wrote into the VirtualStore, and kept there, is put back there.
+  const std::string live2ch = Live2chDataFolder(named);
   const std::string root = BackupRoot(live2ch);
   const std::vector<std::string> stamps = ListStamps(fs, root);
   std::string stamp = request.stamp;

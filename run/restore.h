@@ -25,6 +25,10 @@ enum class RestoreOutcome {
   kRestoredWithFailures,  ///< some file could not be put back or removed
 };
 
+/// The folder of the backups of the Live2ch folder `live2ch_folder` as given, following it into
+/// the VirtualStore as a run does (Live2chDataFolder).
+std::string BackupsOf(const std::string& live2ch_folder, FileSystem& fs);
+
 /// Undoes a run, unless Live2ch runs from the folder (as before a conversion): puts back, each in
 /// one step, every file it replaced, removes every file it made whose bytes are still the ones
 /// written, and removes the folders it made that are left empty. What the restore itself replaces

@@ -8,6 +8,7 @@
 #include "util/given_folder.h"
 #include "util/path.h"
 #include "util/places.h"
+#include "util/virtual_store_file_system.h"
 
 namespace mirelda {
 namespace {
@@ -34,6 +35,20 @@ bool PassesChecks(const RunRequest& request, RunReport& report, TextFiles& files
     return false;
   }
   return !Live2chIsRunning(request.live2ch_folder, report, files.fs());
+}
+
+// Says where the data is read from and written to when Windows keeps it in the VirtualStore:
+// elsewhere than the folders the user named.
+void TellVirtualStore(const RunRequest& request, const std::string& katjusha_store,
+                      const std::string& live2ch_data, RunReport& report) {
+  if (!katjusha_store.empty()) {
+    report.AddLine(request.katjusha_folder + "のデータはVirtualStore（" + katjusha_store +
+                   "）から読みます");
+  }
+  if (live2ch_data != request.live2ch_folder) {
+    report.AddLine(request.live2ch_folder + "のデータはVirtualStore（" + live2ch_data +
+                   "）に書き込みます");
+  }
 }
 
 // A running Katjusha may still change its files while they are read: the user is told, and
@@ -82,6 +97,11 @@ RunRequest Normalised(RunRequest request, FileSystem& fs) {
   return request;
 }
 
+std::string Live2chDataFolder(const std::string& folder) {
+  const std::string store = RunsElevated() ? "" : VirtualStoreOf(folder);
+  return store.empty() ? folder : store;
+}
+
 bool Live2chIsRunning(const std::string& folder, RunReport& report, FileSystem& fs) {
   if (!IsProgramRunning(fs.FoundPath(folder + "live2ch.exe"))) return false;
   report.ShowMessage("Live2chが起動しています。終了してから変換してください");
@@ -96,20 +116,25 @@ std::string SummaryLine(const WriteCounts& counts, int odd_indexes, int failure_
 
 RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, Cp932Codec& codec) {
   request = Normalised(std::move(request), fs);
+  // Katjusha's files as Katjusha sees them, and Live2ch's where Live2ch looks first.
+  const std::string katjusha_store = VirtualStoreOf(request.katjusha_folder);
+  VirtualStoreFileSystem reads(fs, request.katjusha_folder, katjusha_store);
+  const std::string live2ch_data = Live2chDataFolder(request.live2ch_folder);
   WriteSettings settings;
-  settings.live2ch_folder = request.live2ch_folder;
+  settings.live2ch_folder = live2ch_data;
   settings.stamp = StampOf(std::time(nullptr));
   settings.dry_run = request.dry_run;
   settings.keep_backup = request.keep_backup;
-  KeepingFileSystem writes(fs, settings);
+  KeepingFileSystem writes(reads, settings);
   TextFiles files(writes, codec);
   if (!PassesChecks(request, report, files)) return RunOutcome::kChecksFailed;
 
   // However a Live2ch path leads there (a link, a junction), Katjusha's files are only read.
-  fs.BeginRun(request.katjusha_folder);
+  reads.BeginRun(request.katjusha_folder);
+  TellVirtualStore(request, katjusha_store, live2ch_data, report);
   WarnOfRunningKatjusha(request.katjusha_folder, report, fs);
   report.AddLine("各変換作業を開始します");
-  Context cx(request.katjusha_folder, request.live2ch_folder, report, files, request.jobs);
+  Context cx(request.katjusha_folder, live2ch_data, report, files, request.jobs);
   const bool stopped = !RunConverters(cx, request.kinds);
   // A stopped run's backup is as much needed for a restore, and what it wrote is kept as well,
   // so it is made as durable.

@@ -40,6 +40,11 @@ std::string WithSeparator(std::string folder);
 /// ending in the separator: the texts a window shows back.
 RunRequest Normalised(RunRequest request, FileSystem& fs);
 
+/// The folder that Live2ch's files are written to for the Live2ch folder `folder` (ending in the
+/// separator): its VirtualStore counterpart, which Live2ch reads first, when there is one and
+/// the program runs without administrator rights; the folder itself otherwise.
+std::string Live2chDataFolder(const std::string& folder);
+
 /// True, once the message that says so has been shown, when the live2ch.exe of `folder` (ending
 /// in the separator) is running: it saves its favourites and board list over anything written
 /// meanwhile when it exits, and on Windows it holds its files open.

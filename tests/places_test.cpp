@@ -10,6 +10,7 @@
 #include "util/given_folder.h"
 #include "util/path.h"
 #include "util/program_folders.h"
+#include "util/virtual_store_file_system.h"
 
 namespace mirelda {
 namespace {
@@ -96,6 +97,39 @@ TEST_F(ProgramFoldersTest, TheLookGivesUpAtItsBoundsWithWhatItFound) {
   listed = 0;
   EXPECT_TRUE(FindProgramFolders(fs_, {dir_.Path("t")}, {{}, 100}).live2ch.empty());
   EXPECT_EQ(listed, 0);
+}
+
+// What Katjusha saved under Program Files lies in the VirtualStore, and what it saved before
+// beside it: the one it sees is the one read; the store itself is never written to.
+TEST(VirtualStoreTest, FilesComeFromTheStoreWhereTheyAreThereAndTheStoreIsNeverWritten) {
+  test::TempDir dir;
+  for (const char* file : {"k/FAVORITE.IDX", "k/a.idx", "k/log/h/1.idx", "s/favorite.idx",
+                           "s/b.idx", "s/log/h/2.idx"}) {
+    test::WriteBytes(dir.Path(file), file);
+  }
+  test::FaultyFileSystem native;
+  VirtualStoreFileSystem fs(native, dir.Path("k/"), dir.Path("s/"));
+  std::string bytes;
+  EXPECT_FALSE(fs.ReadWhole(dir.Path("k/favorite.idx"), bytes));
+  EXPECT_EQ(bytes, "s/favorite.idx");
+  EXPECT_FALSE(fs.ReadWhole(dir.Path("k/a.idx"), bytes));
+  EXPECT_EQ(bytes, "k/a.idx");
+  FolderEntries entries;
+  EXPECT_FALSE(fs.ListFolder(dir.Path("k/log/h"), entries));
+  EXPECT_EQ(entries.files, (Folders{"1.idx", "2.idx"}));
+  entries = {};
+  EXPECT_FALSE(fs.ListFolder(dir.Path("k"), entries));
+  EXPECT_EQ(entries.files.size(), 3u);  // FAVORITE.IDX once, a.idx, b.idx
+  std::vector<std::string> writes{dir.Path("s/x.ftd"), dir.Path("S/log/x.idx")};
+#ifndef _WIN32
+  std::filesystem::create_directory_symlink(dir.Path("s"), dir.Path("l"));
+  writes.push_back(dir.Path("l/x.ftd"));  // a Live2ch folder that leads into the store
+#endif
+  for (const std::string& path : writes) {
+    EXPECT_EQ(fs.ReplaceWhole(path, "x"), std::errc::permission_denied) << path;
+    EXPECT_EQ(fs.CheckReplaceable(path), std::errc::permission_denied) << path;
+  }
+  EXPECT_FALSE(fs.ReplaceWhole(dir.Path("x.ftd"), "x"));
 }
 
 TEST(RunningProgramTest, AProgramRunsFromItsFullPathInAnyCaseUntilItEnds) {

@@ -10,7 +10,6 @@
 #include "app/cli/terminal_report.h"
 #include "run/run.h"
 #include "run/texts.h"
-#include "util/given_folder.h"
 #include "util/places.h"
 #include "util/program_folders.h"
 
@@ -58,8 +57,7 @@ int Restore(const RestoreRequest& request) {
   const auto fs = MakeNativeFileSystem();
   const RestoreOutcome outcome = RestoreRun(request, report, *fs, std::time(nullptr));
   if (outcome == RestoreOutcome::kNoBackup) {
-    const std::string folder =
-        BackupRoot(WithSeparator(FolderAsGiven(request.live2ch_folder, *fs, HomeFolder())));
+    const std::string folder = BackupsOf(request.live2ch_folder, *fs);
     WriteLine(stderr, "mirelda-cli: " + folder + ": " +
                           (request.stamp.empty() ? "no backup to restore"
                                                  : "no backup named " + request.stamp));

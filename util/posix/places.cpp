@@ -46,4 +46,9 @@ std::vector<std::string> UsualPlaces() {
           home};
 }
 
+// Wine keeps no VirtualStore: its programs write where they were installed.
+std::string VirtualStoreOf(const std::string&) { return ""; }
+
+bool RunsElevated() { return geteuid() == 0; }
+
 }  // namespace mirelda

@@ -9,6 +9,7 @@
 
 #include "util/places.h"
 
+#include "util/path.h"
 #include "util/win32/wide.h"
 
 namespace mirelda {
@@ -28,12 +29,19 @@ std::string KnownFolder(const KNOWNFOLDERID& id) {
   return folder;
 }
 
-// "C:\Program Files" => "C:\Program Files" as %LOCALAPPDATA%\VirtualStore keeps it: the path
-// without its drive.
-std::string VirtualStoreOf(const std::string& folder) {
+// "C:\Program Files\K" => "<LOCALAPPDATA>\VirtualStore\Program Files\K": the path without its
+// drive, whether or not it exists.
+std::string StoreFolderOf(const std::string& folder) {
   const std::string local = Environment(L"LOCALAPPDATA");
   if (local.empty() || folder.size() < 3 || folder[1] != ':') return "";
   return local + "\\VirtualStore" + folder.substr(2);
+}
+
+// Whether `folder` is `root` or lies below it, without regard to case.
+bool IsUnder(const std::string& folder, std::string root) {
+  if (root.empty()) return false;
+  if (root.back() != '\\') root.push_back('\\');
+  return ToLowerAscii(folder + "\\").starts_with(ToLowerAscii(root));
 }
 
 }  // namespace
@@ -57,9 +65,36 @@ std::vector<std::string> UsualPlaces() {
     if (std::string folder = KnownFolder(*id); !folder.empty()) places.push_back(folder);
   }
   for (const std::string& folder : program_files) {
-    if (std::string store = VirtualStoreOf(folder); !store.empty()) places.push_back(store);
+    if (std::string store = StoreFolderOf(folder); !store.empty()) places.push_back(store);
   }
   return places;
+}
+
+std::string VirtualStoreOf(const std::string& folder) {
+  const bool virtualised = IsUnder(folder, Environment(L"ProgramFiles")) ||
+                           IsUnder(folder, Environment(L"ProgramFiles(x86)")) ||
+                           IsUnder(folder, Environment(L"windir"));
+  if (!virtualised) return "";
+  std::string store = StoreFolderOf(folder);
+  const DWORD attributes = GetFileAttributesW(WidenPath(store).c_str());
+  if (store.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
+      !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return "";
+  }
+  if (store.back() != '\\') store.push_back('\\');
+  return store;
+}
+
+bool RunsElevated() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  const bool elevated =
+      GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+      elevation.TokenIsElevated != 0;
+  CloseHandle(token);
+  return elevated;
 }
 
 }  // namespace mirelda
