@@ -17,7 +17,7 @@ namespace {
 class NoDialogs final : public mirelda::qt::Dialogs {
  public:
   void ShowMessage(QWidget*, const QString&) override {}
-  QString ChooseFolder(QWidget*, const QString&) override { return {}; }
+  QString ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "app/window/log_bound.h"
 #include "app/window/window_texts.h"
 #include "tests/test_support.h"
+#include "util/places.h"
 
 namespace mirelda {
 namespace {
@@ -32,7 +33,10 @@ class WindowControllerTest : public test::FolderPair, public WindowView {
   }
   void EnableInputs(bool on) override { journal_.push_back(on ? "inputs on" : "inputs off"); }
   void EnableStart(bool on) override { journal_.push_back(on ? "start on" : "start off"); }
-  std::string ChooseFolder(const std::string& t) override { return t == kPickerTitle ? pick_ : ""; }
+  std::string ChooseFolder(const std::string& t, const std::string& start) override {
+    starts_.push_back(start);
+    return t == kPickerTitle ? pick_ : "";
+  }
   void ShowMessage(const std::string& text) override { journal_.push_back("message " + text); }
   void AppendLogLine(const std::string& line) override { journal_.push_back("log " + line); }
   void ShowProgress(const std::string& title, const IndexProgress&) override {
@@ -50,7 +54,8 @@ class WindowControllerTest : public test::FolderPair, public WindowView {
   std::map<FolderBox, std::vector<std::string>> offered_;
   SettingsInMemory kept_;
   std::vector<std::string> places_;
-  std::string pick_;  // what the chooser gives under its title, "" for a cancel
+  std::vector<std::string> starts_;  // where the chooser started, in turn
+  std::string pick_;                 // what the chooser gives under its title, "" for a cancel
   Journal journal_;
   std::function<void()> on_events_ = [] {};
   std::error_code codec_error_;
@@ -58,13 +63,16 @@ class WindowControllerTest : public test::FolderPair, public WindowView {
   WindowController controller_{*this, fs_, *codec_, kept_, places_};
 };
 
-TEST_F(WindowControllerTest, OpenShowsTheNoticeThenTheInstructionAndACancelledChoiceKeepsTheBox) {
+TEST_F(WindowControllerTest,
+       OpenShowsTheNoticeThenTheInstructionAndTheChooserKeepsTheBoxOnACancel) {
   controller_.Open();
   for (const char* pick : {"/srv/live", ""}) {
     pick_ = pick;
     controller_.ChooseFolder(FolderBox::kLive2ch);
   }
   EXPECT_EQ(folders_[FolderBox::kLive2ch], "/srv/live");
+  // It starts at the box's folder, and where there is none at home.
+  EXPECT_EQ(starts_, (std::vector<std::string>{dir_.Path("l"), HomeFolder()}));
   EXPECT_EQ(journal_, (Journal{std::string("message ") + kStartupNotice,
                                std::string("log ") + kInstructionLine}));
 }

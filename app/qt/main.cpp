@@ -1,6 +1,9 @@
 // mirelda: the Linux desktop window.
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "app/qt/dialogs.h"
 #include "app/qt/main_window.h"
@@ -11,6 +14,12 @@ int main(int argc, char** argv) {
   QIcon icon(":/mirelda-16.png");
   icon.addFile(":/mirelda-48.png");
   app.setWindowIcon(icon);
+  // Qt's own texts (the picker's buttons, "OK") in the system's language, from Qt's translations.
+  QTranslator qt_texts;
+  if (qt_texts.load(QLocale::system(), "qtbase", "_",
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    app.installTranslator(&qt_texts);
+  }
 
   mirelda::qt::SystemDialogs dialogs;
   std::error_code codec_error;

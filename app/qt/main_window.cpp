@@ -186,8 +186,9 @@ void MainWindow::EnableStart(bool enabled) {
   findChild<QPushButton*>("cmdStart")->setEnabled(enabled);
 }
 
-std::string MainWindow::ChooseFolder(const std::string& title) {
-  return dialogs_.ChooseFolder(this, QString::fromStdString(title)).toStdString();
+std::string MainWindow::ChooseFolder(const std::string& title, const std::string& start) {
+  return dialogs_.ChooseFolder(this, QString::fromStdString(title), QString::fromStdString(start))
+      .toStdString();
 }
 
 void MainWindow::AppendLogLine(const std::string& line) {

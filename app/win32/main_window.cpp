@@ -221,7 +221,8 @@ void MainWindow::EnableInputs(bool enabled) {
 
 void MainWindow::EnableStart(bool enabled) { EnableWindow(Control("cmdStart"), enabled); }
 
-std::string MainWindow::ChooseFolder(const std::string& title) {
+// The shell's picker opens at the top of the shell's namespace, as it always has.
+std::string MainWindow::ChooseFolder(const std::string& title, const std::string&) {
   return dialogs_.ChooseFolder(hwnd_, title);
 }
 

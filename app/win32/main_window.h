@@ -56,7 +56,7 @@ class MainWindow final : public WindowView {
   void OfferFolders(FolderBox box, const std::vector<std::string>& folders) override;
   void EnableInputs(bool enabled) override;
   void EnableStart(bool enabled) override;
-  std::string ChooseFolder(const std::string& title) override;
+  std::string ChooseFolder(const std::string& title, const std::string& start) override;
   void ShowMessage(const std::string& text) override;
   void AppendLogLine(const std::string& line) override;
   void ShowProgress(const std::string& title, const IndexProgress& progress) override;

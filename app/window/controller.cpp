@@ -53,7 +53,9 @@ void WindowController::Drop(FolderBox box, const std::string& path) {
 }
 
 void WindowController::ChooseFolder(FolderBox box) {
-  const std::string chosen = view_.ChooseFolder(kPickerTitle);
+  std::string start = FolderAsGiven(view_.FolderText(box), fs_, HomeFolder());
+  if (start.empty() || !fs_.IsFolder(start)) start = HomeFolder();
+  const std::string chosen = view_.ChooseFolder(kPickerTitle, start);
   // Emptying the box on a cancel would lose what the user had typed or chosen before.
   if (!chosen.empty()) view_.SetFolderText(box, chosen);
 }

@@ -38,9 +38,10 @@ class WindowView {
   /// Enables or disables the start button.
   virtual void EnableStart(bool enabled) = 0;
 
-  /// Lets the user choose a folder under this title: its path as the box shows it ("C:\k",
-  /// "/home/a", "/"), or "" when they cancel.
-  virtual std::string ChooseFolder(const std::string& title) = 0;
+  /// Lets the user choose a folder under this title, starting at `start` where the picker can
+  /// ("" for its own choice): its path as the box shows it ("C:\k", "/home/a", "/"), or "" when
+  /// they cancel.
+  virtual std::string ChooseFolder(const std::string& title, const std::string& start) = 0;
 
   /// Shows a message with one OK button; returns when the user has closed it.
   virtual void ShowMessage(const std::string& text) = 0;
@@ -90,7 +91,8 @@ class WindowController final : private RunReport {
   /// several. Call once, before the window is shown.
   void Open();
 
-  /// A "..." button: the chosen folder goes into its box; a cancel leaves the box as it was.
+  /// A "..." button: the picker starts at the box's folder where there is one, else at the home
+  /// folder; the chosen folder goes into its box; a cancel leaves the box as it was.
   void ChooseFolder(FolderBox box);
 
   /// A folder or a file dropped on a box: the folder it names (FolderAsGiven) goes into it.

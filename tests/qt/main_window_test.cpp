@@ -27,7 +27,9 @@ class MainWindowTest : public QObject {
     void ShowMessage(QWidget*, const QString& text) override {  // after the log's last line
       messages << log->toPlainText().section('\n', -2) + text;
     }
-    QString ChooseFolder(QWidget*, const QString&) override { return picks.takeFirst(); }
+    QString ChooseFolder(QWidget*, const QString&, const QString&) override {
+      return picks.takeFirst();
+    }
     QPushButton* Button(const char* name) { return w.findChild<QPushButton*>(name); }
   };
 
