@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/win32/main_window.h"
+#include "app/win32/settings_store.h"
 #include "tests/test_support.h"
 #include "util/win32/wide.h"
 
@@ -83,6 +84,16 @@ TEST_F(Win32WindowTest, ADroppedFolderOrProgramFillsTheBoxItIsDroppedOn) {
   drop(katjusha_, "txtState");  // on no box
   EXPECT_EQ(Text(Control("txtKatju")), dir_.Path("m"));
   EXPECT_EQ(Text(Control("txtLive")), live2ch_);
+}
+
+TEST(Win32SettingsTest, TheIniFileKeepsTextsOutsideTheAnsiCodePageAndABrokenOneIsIgnored) {
+  test::TempDir dir;
+  const std::wstring path = Widen(dir.Path("m/mirelda.ini"));
+  win32::IniSettingsStore(path).SetValue("katjusha", "C:\\かちゅ～しゃ\\");
+  EXPECT_EQ(win32::IniSettingsStore(path).Value("katjusha"), "C:\\かちゅ～しゃ\\");
+  EXPECT_FALSE(win32::IniSettingsStore(path).Value("live2ch"));
+  test::WriteBytes(dir.Path("m/mirelda.ini"), std::string("\xff\xfe[\0k\0\xff\xfe=", 10));
+  EXPECT_FALSE(win32::IniSettingsStore(path).Value("katjusha"));
 }
 
 TEST(Win32PickerTest, TheBufferIsCutToTheFolder) {
