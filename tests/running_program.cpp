@@ -32,8 +32,15 @@ RunningProgram::RunningProgram(const std::string& path, const std::map<std::stri
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  EXPECT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &process));
+  // Under Wine, on a loaded machine, a program copied a moment ago is now and then not started
+  // at the first try.
+  BOOL started = FALSE;
+  for (int i = 0; i < 20 && !started; ++i) {
+    started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &process);
+    if (!started) Sleep(100);
+  }
+  EXPECT_TRUE(started) << GetLastError();
   CloseHandle(process.hThread);
   id_ = reinterpret_cast<long long>(process.hProcess);
 }
