@@ -84,6 +84,10 @@ RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, 
 
   // However a Live2ch path leads there (a link, a junction), Katjusha's files are only read.
   fs.BeginRun(request.katjusha_folder);
+  const struct RunEnd {
+    FileSystem& fs;
+    ~RunEnd() { fs.EndRun(); }
+  } run_end{fs};
   report.AddLine("各変換作業を開始します");
   Context cx(request.katjusha_folder, request.live2ch_folder, report, files, request.jobs);
   const bool stopped = !RunConverters(cx, request.kinds);

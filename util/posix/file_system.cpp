@@ -6,6 +6,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 
+#include <vector>
+
 #include "util/posix/file_writer.h"
 #include "util/posix/folder_guard.h"
 #include "util/posix/name_resolver.h"
@@ -43,8 +45,11 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool IsFolder(const std::string& path) override {
+    if (HasNul(path)) return false;
+    const Found found = names_.Find(path);
+    if (found.missing || found.type == DT_DIR) return !found.missing;
     struct stat st;
-    return !HasNul(path) && stat(names_.Resolve(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return fstatat(found.at(), found.relative(), &st, 0) == 0 && S_ISDIR(st.st_mode);
   }
 
   std::error_code MakeFolder(const std::string& path) override {
@@ -53,49 +58,45 @@ class PosixFileSystem final : public FileSystem {
     const std::string folder = names_.Resolve(parent);
     if (const std::error_code error = guard_.PrepareFolder(folder)) return error;
     const std::string target = Join(folder, name);
-    if (mkdir(target.c_str(), 0777) != 0) return LastError();
-    names_.Remember(target);
-    names_.KnowEmpty(target);
+    if (mkdir(target.c_str(), 0777) != 0) {
+      // Another program may have made it meanwhile: it is known to be there from now on.
+      if (errno == EEXIST) names_.Remember(target, DT_UNKNOWN);
+      return LastError();
+    }
+    names_.Remember(target, DT_DIR);
+    names_.KnowEmpty(path, target);
     guard_.KnowMade(target);
     return {};
   }
 
   std::error_code ListFolder(const std::string& path, FolderEntries& entries) override {
     if (HasNul(path)) return std::make_error_code(std::errc::invalid_argument);
-    const std::string folder = names_.Resolve(path);
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) {
+    std::vector<std::string> others;  // links and names of unknown type
+    const std::shared_ptr<Folder> folder =
+        names_.List(path, [&](std::string_view name, unsigned char type) {
+          if (type == DT_REG) {
+            entries.files.emplace_back(name);
+          } else if (type == DT_DIR) {
+            entries.folders.emplace_back(name);
+          } else {
+            others.emplace_back(name);
+          }
+        });
+    if (!folder) {
       if (errno == ENOTDIR) return std::make_error_code(std::errc::no_such_file_or_directory);
       return LastError();
     }
-    const int dir_fd = dirfd(dir);
-    errno = 0;
-    while (const dirent* entry = readdir(dir)) {
-      const std::string_view name = entry->d_name;
-      if (name == "." || name == "..") continue;
+    for (const std::string& name : others) {
+      // Links count by what they point to, but a link to a folder is never descended into.
       struct stat st;
-      switch (entry->d_type) {
-        case DT_REG:
-          entries.files.emplace_back(name);
-          break;
-        case DT_DIR:
-          entries.folders.emplace_back(name);
-          break;
-        default:
-          // Links count by what they point to, but a link to a folder is never descended into.
-          if (fstatat(dir_fd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) {
-            entries.files.emplace_back(name);
-          } else if (entry->d_type == DT_UNKNOWN &&
-                     fstatat(dir_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                     S_ISDIR(st.st_mode)) {
-            entries.folders.emplace_back(name);
-          }
+      if (fstatat(folder->fd, name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode)) {
+        entries.files.push_back(name);
+      } else if (fstatat(folder->fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                 S_ISDIR(st.st_mode)) {
+        entries.folders.push_back(name);
       }
-      errno = 0;
     }
-    const std::error_code status = errno != 0 ? LastError() : std::error_code{};
-    closedir(dir);
-    return status;
+    return {};
   }
 
   std::unique_ptr<FileWriter> StartReplacing(const std::string& path,
@@ -105,14 +106,15 @@ class PosixFileSystem final : public FileSystem {
       error = std::make_error_code(std::errc::invalid_argument);
       return nullptr;
     }
-    bool missing = false;
-    const std::string target = names_.Resolve(path, &missing);
-    const std::string folder = SplitParent(target).first;
+    const Found target = names_.Find(path);
+    const std::string folder = target.folder ? target.folder->path : SplitParent(target.path).first;
     if ((error = guard_.PrepareFolder(folder))) return nullptr;
     struct stat st;
-    if (missing || stat(target.c_str(), &st) != 0) return writers_.StartNew(folder, target, error);
-    if ((error = FileWriters::CheckOwnFile(target, st))) return nullptr;
-    return writers_.StartTemporary(folder, target, st, error);
+    if (target.missing || fstatat(target.at(), target.relative(), &st, 0) != 0) {
+      return writers_.StartNew(folder, target, error);
+    }
+    if ((error = FileWriters::CheckOwnFile(target.path, st))) return nullptr;
+    return writers_.StartTemporary(folder, target.path, st, error);
   }
 
   void BeginRun(const std::string& folder) override {
@@ -122,6 +124,12 @@ class PosixFileSystem final : public FileSystem {
     guard_.BeginRun(exists ? std::optional(IdOf(st)) : std::nullopt);
     // A new run starts here: the folders may have changed since the last one looked.
     names_.Clear();
+    names_.TrustListings(true);
+  }
+
+  void EndRun() override {
+    names_.Clear();
+    names_.TrustListings(false);
   }
 
   std::error_code SyncWritten() override { return guard_.SyncWritten(); }
@@ -167,7 +175,7 @@ class PosixFileSystem final : public FileSystem {
     const std::string target = Join(folder, name);
     // The link is to the file a link leads to, so that what is kept is its bytes.
     if (linkat(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      names_.Remember(target);
+      names_.Remember(target, DT_REG);
       return {};
     }
     if (errno != EXDEV && errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK) {
@@ -222,31 +230,37 @@ class PosixFileSystem final : public FileSystem {
 
   // Opens a regular file, or what a link leads to if that is one, for reading. The type is looked
   // at before the open, so that a FIFO or a device is never opened, and after it, so that a file
-  // put in its place meanwhile is not read either. Sets errno on failure.
+  // put in its place meanwhile is not read either. The folder's listing is the look before where
+  // it tells a regular file. Sets errno on failure.
   int OpenRegularFile(const std::string& path, struct stat& st) {
     if (HasNul(path)) {
       // No file can have such a name.
       errno = ENOENT;
       return -1;
     }
-    std::string found = path;
-    if (stat(found.c_str(), &st) != 0) {
-      if (errno != ENOENT) return -1;
-      found = names_.Resolve(path);
-      if (stat(found.c_str(), &st) != 0) return -1;
+    const Found found = names_.Find(path);
+    if (found.missing) {
+      errno = ENOENT;
+      return -1;
     }
-    if (!S_ISREG(st.st_mode)) {
+    const bool looked = found.type != DT_REG;
+    if (looked && fstatat(found.at(), found.relative(), &st, 0) != 0) return -1;
+    if (looked && !S_ISREG(st.st_mode)) {
       errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
       return -1;
     }
     // Non-blocking all the same: a FIFO swapped in after the look must not hang the run.
-    const int fd = open(found.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd =
+        openat(found.at(), found.relative(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return -1;
     struct stat opened;
-    if (fd >= 0 && (fstat(fd, &opened) != 0 || IdOf(opened) != IdOf(st))) {
+    if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) ||
+        (looked && IdOf(opened) != IdOf(st))) {
       close(fd);
       errno = EBUSY;
       return -1;
     }
+    st = opened;
     return fd;
   }
 

@@ -1,6 +1,7 @@
 // Writers whose file takes its name only whole, and on disk first where it replaces another.
 #include "util/posix/file_writer.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 
 #include "util/path.h"
@@ -14,7 +15,7 @@ class PosixWriter final : public FileWriter {
  public:
   // `temp` is empty for a file without a name; `old` is the file replaced, if there is one. A
   // replacing or `durable` file is on disk before it takes its name.
-  PosixWriter(NameResolver& names, int fd, std::string target, std::string temp,
+  PosixWriter(NameResolver& names, int fd, Found target, std::string temp,
               std::optional<struct stat> old, bool durable = false)
       : names_(names),
         fd_(fd),
@@ -35,8 +36,8 @@ class PosixWriter final : public FileWriter {
 
   NameResolver& names_;
   int fd_;
-  const std::string target_;
-  std::string temp_;  // still to be removed while not empty
+  const Found target_;  // holds its folder open while it is written
+  std::string temp_;    // still to be removed while not empty
   const std::optional<struct stat> old_;
   const bool durable_;
 };
@@ -46,7 +47,9 @@ std::error_code PosixWriter::Finish() {
   if (temp_.empty()) {
     // The file gets its name only now, whole; the link fails rather than replace a file that
     // appeared meanwhile.
-    status = LinkUnnamedFile(fd_, AT_FDCWD, target_);
+    status = LinkUnnamedFile(fd_, target_.at(), target_.relative());
+    // Taken meanwhile by another program: the name is known to be there from now on.
+    if (status == std::errc::file_exists) names_.Remember(target_.path, DT_UNKNOWN);
   } else {
     // Keep the owner too where the system lets us (root converting a user's folder); anyone
     // else cannot give a file away and has no need to.
@@ -59,10 +62,10 @@ std::error_code PosixWriter::Finish() {
   if (close(fd_) != 0 && !status) status = LastError();
   fd_ = -1;
   if (!status && !temp_.empty()) {
-    if (rename(temp_.c_str(), target_.c_str()) != 0) status = LastError();
+    if (rename(temp_.c_str(), target_.path.c_str()) != 0) status = LastError();
     if (!status) temp_.clear();
   }
-  if (!status && !old_) names_.Remember(target_);
+  if (!status && !old_) names_.Remember(target_.path, DT_REG);
   return status;
 }
 
@@ -73,12 +76,14 @@ FileWriters::FileWriters(NameResolver& names) : names_(names) {
   umask(umask_);
 }
 
-std::unique_ptr<FileWriter> FileWriters::StartNew(const std::string& folder,
-                                                  const std::string& target,
+std::unique_ptr<FileWriter> FileWriters::StartNew(const std::string& folder, const Found& target,
                                                   std::error_code& error) {
-  const int fd = OpenUnnamedFile(AT_FDCWD, folder.c_str(), 0666 & ~umask_);
+  const int fd = target.folder ? OpenUnnamedFile(target.folder->fd, ".", 0666 & ~umask_)
+                               : OpenUnnamedFile(AT_FDCWD, folder.c_str(), 0666 & ~umask_);
   // Some file systems (and old kernels) cannot make a file without a name.
-  if (fd < 0 && errno == EOPNOTSUPP) return StartTemporary(folder, target, std::nullopt, error);
+  if (fd < 0 && errno == EOPNOTSUPP) {
+    return StartTemporary(folder, target.path, std::nullopt, error);
+  }
   if (fd < 0) {
     error = LastError();
     return nullptr;
@@ -101,7 +106,9 @@ std::unique_ptr<FileWriter> FileWriters::StartTemporary(const std::string& folde
     error = LastError();
     return nullptr;
   }
-  auto writer = std::make_unique<PosixWriter>(names_, fd, target, temp, old, durable);
+  Found named;
+  named.path = target;
+  auto writer = std::make_unique<PosixWriter>(names_, fd, std::move(named), temp, old, durable);
   // The umask has cut the create mode; only a mode that it cut needs setting again.
   if ((mode & umask_) != 0 && fchmod(fd, mode) != 0) {
     error = LastError();

@@ -20,10 +20,10 @@ class FileWriters {
  public:
   explicit FileWriters(NameResolver& names);
 
-  /// Starts a new file for `target` in the existing `folder`, made without a name where the file
-  /// system can, so that it is never seen half written; it is not written over a file that
-  /// appears meanwhile. Null, with the reason in `error`, when it cannot be started.
-  std::unique_ptr<FileWriter> StartNew(const std::string& folder, const std::string& target,
+  /// Starts the new file `target` in its existing folder `folder`, made without a name where
+  /// the file system can, so that it is never seen half written; it is not written over a file
+  /// that appears meanwhile. Null, with the reason in `error`, when it cannot be started.
+  std::unique_ptr<FileWriter> StartNew(const std::string& folder, const Found& target,
                                        std::error_code& error);
 
   /// Starts a temporary named for this process beside `target` in `folder`, renamed over it once

@@ -1,7 +1,8 @@
-// Finding names without regard to ASCII case, with the listings of the last few folders kept.
+// Finding names without regard to ASCII case, with the last few folders kept open and listed.
 #include "util/posix/name_resolver.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 
 #include <algorithm>
 #include <vector>
@@ -12,9 +13,9 @@
 namespace mirelda::posix {
 namespace {
 
-// How many folders' listings are kept: a run writes folder after folder, so the last few are the
+// How many folders are kept: a run reads and writes folder after folder, so the last few are the
 // ones it needs, and a tree of any size takes no more memory than they do.
-constexpr size_t kKeptListings = 64;
+constexpr size_t kKeptFolders = 64;
 
 char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -23,120 +24,210 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
+// The name in `folder` that is `name` exactly, or else the one first in listing order of those
+// that differ from it only in case; null when there is none. Called with the resolver's mutex.
+const std::pair<const std::string, unsigned char>* Lookup(const Folder& folder,
+                                                          const std::string& name) {
+  const auto [first, last] = folder.names.equal_range(name);
+  const std::pair<const std::string, unsigned char>* best = nullptr;
+  for (auto it = first; it != last; ++it) {
+    if (it->first == name) return &*it;
+    if (best == nullptr || ListingOrderLess(it->first, best->first)) best = &*it;
+  }
+  return best;
+}
+
 }  // namespace
 
-// Names are hashed and compared as Windows does, without regard to ASCII case, so that a folder's
-// names are kept once each, as they are spelt, and found under any spelling.
-size_t NameResolver::FoldedHash::operator()(std::string_view name) const {
+Folder::Folder(std::string path, int fd)
+    : path(std::move(path)), key(FolderKey(this->path)), fd(fd) {}
+
+Folder::~Folder() { close(fd); }
+
+size_t Folder::FoldedHash::operator()(std::string_view name) const {
   size_t hash = 14695981039346656037u;
   for (char c : name) hash = (hash ^ static_cast<unsigned char>(FoldCase(c))) * 1099511628211u;
   return hash;
 }
 
-bool NameResolver::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
+bool Folder::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return FoldCase(x) == FoldCase(y);
          });
 }
 
+int Found::at() const { return folder ? folder->fd : AT_FDCWD; }
+
+Found NameResolver::Find(const std::string& path) {
+  Found found;
+  auto [parent, name] = SplitParent(path);
+  if (!trusted_ || name.empty() || name == "." || name == ".." || parent == path) {
+    found.path = ResolveFolder(path, &found.missing);
+    return found;
+  }
+  found.folder = Kept(parent);
+  if (!found.folder) {
+    // Nothing in a folder that cannot be listed is known to be missing.
+    found.path = ResolveFolder(path, &found.missing);
+    return found;
+  }
+  {
+    const std::lock_guard lock(mutex_);
+    const auto* entry = Lookup(*found.folder, name);
+    found.missing = entry == nullptr;
+    if (entry != nullptr) {
+      name = entry->first;
+      found.type = entry->second;
+    }
+  }
+  found.path = Join(found.folder->path, name);
+  found.name = std::move(name);
+  return found;
+}
+
 std::string NameResolver::Resolve(const std::string& path, bool* missing) {
+  Found found = Find(path);
+  if (missing != nullptr) *missing = found.missing;
+  if (!path.empty() && path.back() == '/' && found.path.back() != '/') found.path.push_back('/');
+  return std::move(found.path);
+}
+
+std::shared_ptr<Folder> NameResolver::List(
+    const std::string& path, const std::function<void(std::string_view, unsigned char)>& each) {
+  std::shared_ptr<Folder> folder = OpenFolder(path, each);
+  if (folder) Keep(FolderKey(path), folder);
+  return folder;
+}
+
+void NameResolver::Remember(const std::string& made, unsigned char type) {
+  auto [parent, name] = SplitParent(made);
+  const std::string key = FolderKey(parent);
+  const std::lock_guard lock(mutex_);
+  for (const auto& [asked, folder] : folders_) {
+    if (folder->key != key) continue;
+    const auto* entry = Lookup(*folder, name);
+    if (entry == nullptr || entry->first != name) folder->names.emplace(name, type);
+  }
+}
+
+void NameResolver::KnowEmpty(const std::string& path, const std::string& made) {
+  const int fd = open(made.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) Keep(FolderKey(path), std::make_shared<Folder>(made, fd));
+}
+
+void NameResolver::Forget(const std::string& removed) {
+  auto [parent, name] = SplitParent(removed);
+  const std::string key = FolderKey(removed);
+  const std::string parent_key = FolderKey(parent);
+  const std::lock_guard lock(mutex_);
+  for (auto it = folders_.begin(); it != folders_.end();) {
+    if (it->second->key != key) {
+      ++it;
+      continue;
+    }
+    kept_order_.erase(std::find(kept_order_.begin(), kept_order_.end(), it->first));
+    it = folders_.erase(it);
+  }
+  for (const auto& [asked, folder] : folders_) {
+    if (folder->key != parent_key) continue;
+    const auto [first, last] = folder->names.equal_range(name);
+    for (auto it = first; it != last; ++it) {
+      if (it->first == name) {
+        folder->names.erase(it);
+        break;
+      }
+    }
+  }
+}
+
+void NameResolver::Clear() {
+  const std::lock_guard lock(mutex_);
+  folders_.clear();
+  kept_order_.clear();
+}
+
+// The folder kept for `path`, opened and listed if it is not kept yet.
+std::shared_ptr<Folder> NameResolver::Kept(const std::string& path) {
+  {
+    const std::lock_guard lock(mutex_);
+    const auto it = folders_.find(FolderKey(path));
+    if (it != folders_.end()) return it->second;
+  }
+  return List(path);
+}
+
+// The folder `path`, found without regard to case, opened and listed; null with errno when it
+// cannot be.
+std::shared_ptr<Folder> NameResolver::OpenFolder(
+    const std::string& path, const std::function<void(std::string_view, unsigned char)>& each) {
+  const std::string found = ResolveFolder(path);
+  const int fd = open(found.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  auto folder = std::make_shared<Folder>(found, fd);
+  const std::error_code error = ListNames(fd, [&](std::string_view name, unsigned char type) {
+    if (name == "." || name == "..") return;
+    folder->names.emplace(name, type);
+    if (each) each(name, type);
+  });
+  if (error) {
+    errno = error.value();
+    return nullptr;
+  }
+  return folder;
+}
+
+// The path with each missing component replaced by an existing one that differs only in ASCII
+// case, looked up from the path's start: what Find does where it does not trust the listings,
+// or its folder cannot be kept. `missing`, if given, is set when a component is known missing.
+std::string NameResolver::ResolveFolder(const std::string& path, bool* missing) {
   if (path.empty() || Exists(path)) return path;
-  // Up to the nearest folder that exists; one whose listing is kept needs no look.
+  // Up to the nearest folder that exists; one that is kept needs no look.
   std::vector<std::string> names;
   std::string base = path;
+  const auto is_kept = [this](const std::string& folder) {
+    const std::lock_guard lock(mutex_);
+    return folders_.count(FolderKey(folder)) != 0;
+  };
   do {
     auto [parent, name] = SplitParent(base);
     names.push_back(std::move(name));
     if (parent == base) break;
     base = std::move(parent);
-  } while (!IsListed(base) && !Exists(base));
+  } while (!is_kept(base) && !Exists(base));
   if (names.back().empty()) return path;
-  std::string resolved = base;
+  // A folder kept under the path asked for is spelt as it was found.
+  const std::shared_ptr<Folder> kept = is_kept(base) ? Kept(base) : nullptr;
+  std::string resolved = kept ? kept->path : base;
   bool found = true;
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
     // The exact name wins at every level: LOG/A and LOG/a are two folders, not one. The first
     // name below the folder found has been looked for already.
     std::string next = Join(resolved, *it);
     if (found && (it == names.rbegin() || !Exists(next))) {
-      const std::optional<std::string> match = FindName(resolved, *it);
-      found = match.has_value();
-      if (found) next = Join(resolved, *match);
+      const std::shared_ptr<Folder> folder = Kept(resolved);
+      const std::lock_guard lock(mutex_);
+      const auto* entry = folder ? Lookup(*folder, *it) : nullptr;
+      found = entry != nullptr;
+      if (found) next = Join(folder->path, entry->first);
     }
     resolved = std::move(next);
   }
   if (missing != nullptr) *missing = !found;
-  if (path.back() == '/') resolved.push_back('/');
   return resolved;
 }
 
-void NameResolver::Remember(const std::string& made) {
-  auto [parent, name] = SplitParent(made);
+void NameResolver::TrustListings(bool trust) { trusted_ = trust; }
+
+// Keeps `folder` under the path asked for, in place of one kept before; the one kept longest is
+// let go when too many are.
+void NameResolver::Keep(const std::string& key, std::shared_ptr<Folder> folder) {
   const std::lock_guard lock(mutex_);
-  const auto it = listings_.find(FolderKey(parent));
-  if (it != listings_.end()) AddName(it->second, name);
-}
-
-void NameResolver::KnowEmpty(const std::string& folder) {
-  const std::lock_guard lock(mutex_);
-  KeepListing(FolderKey(folder));
-}
-
-void NameResolver::Forget(const std::string& removed) {
-  auto [parent, name] = SplitParent(removed);
-  const std::lock_guard lock(mutex_);
-  listings_.erase(FolderKey(removed));
-  const auto it = listings_.find(FolderKey(parent));
-  if (it != listings_.end()) it->second.erase(name);
-}
-
-void NameResolver::Clear() {
-  const std::lock_guard lock(mutex_);
-  listings_.clear();
-  listed_order_.clear();
-}
-
-bool NameResolver::IsListed(const std::string& folder) {
-  const std::lock_guard lock(mutex_);
-  return listings_.count(FolderKey(folder)) != 0;
-}
-
-// The existing name in `folder` that equals `name` but for ASCII case, if there is one. A folder
-// is listed once while its listing is kept; what is made afterwards is added to it.
-std::optional<std::string> NameResolver::FindName(const std::string& folder,
-                                                  const std::string& name) {
-  const std::lock_guard lock(mutex_);
-  auto [it, inserted] = KeepListing(FolderKey(folder));
-  if (inserted) {
-    if (DIR* dir = opendir(folder.c_str())) {
-      while (const dirent* entry = readdir(dir)) AddName(it->second, entry->d_name);
-      closedir(dir);
-    }
-  }
-  const auto found = it->second.find(name);
-  if (found == it->second.end()) return std::nullopt;
-  return *found;
-}
-
-// The listing kept for a folder, empty when it is new; the one kept longest is let go when too
-// many are. Called with mutex_ held.
-std::pair<NameResolver::Listings::iterator, bool> NameResolver::KeepListing(
-    const std::string& key) {
-  auto kept = listings_.try_emplace(key);
-  if (!kept.second) return kept;
-  listed_order_.push_back(key);
-  if (listed_order_.size() > kKeptListings) {
-    listings_.erase(listed_order_.front());
-    listed_order_.pop_front();
-  }
-  return kept;
-}
-
-// Of names that differ only in case, the one first in listing order is the one found.
-void NameResolver::AddName(Names& names, const std::string& name) {
-  const auto [it, inserted] = names.insert(name);
-  if (!inserted && ListingOrderLess(name, *it)) {
-    names.erase(it);
-    names.insert(name);
+  auto [it, inserted] = folders_.insert_or_assign(key, std::move(folder));
+  if (!inserted) return;
+  kept_order_.push_back(key);
+  if (kept_order_.size() > kKeptFolders) {
+    folders_.erase(kept_order_.front());
+    kept_order_.pop_front();
   }
 }
 

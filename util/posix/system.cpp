@@ -1,6 +1,7 @@
 // The shared pieces of the POSIX file system, and the Linux-only calls with their fallbacks.
 #include "util/posix/system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 
 namespace mirelda::posix {
@@ -24,6 +25,32 @@ std::pair<std::string, std::string> SplitParent(std::string_view path) {
 std::string Join(const std::string& folder, const std::string& name) {
   if (folder == ".") return name;
   return folder.back() == '/' ? folder + name : folder + '/' + name;
+}
+
+std::error_code ListNames(
+    int fd, const std::function<void(std::string_view, unsigned char)>& name_and_type) {
+#ifdef __linux__
+  // Straight from the kernel: a directory stream would cost calls of its own on every folder.
+  alignas(dirent64) char buffer[32 * 1024];
+  for (;;) {
+    const ssize_t got = getdents64(fd, buffer, sizeof buffer);
+    if (got < 0) return LastError();
+    if (got == 0) return {};
+    for (ssize_t at = 0; at < got;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+      name_and_type(entry->d_name, entry->d_type);
+      at += entry->d_reclen;
+    }
+  }
+#else
+  DIR* dir = fdopendir(dup(fd));
+  if (dir == nullptr) return LastError();
+  errno = 0;
+  while (const dirent* entry = readdir(dir)) name_and_type(entry->d_name, entry->d_type);
+  const std::error_code status = errno != 0 ? LastError() : std::error_code{};
+  closedir(dir);
+  return status;
+#endif
 }
 
 std::error_code WriteAll(int fd, std::string_view bytes) {
@@ -50,11 +77,11 @@ int OpenUnnamedFile(int at, const char* folder, mode_t mode) {
 #endif
 }
 
-std::error_code LinkUnnamedFile(int fd, int at, const std::string& name) {
+std::error_code LinkUnnamedFile(int fd, int at, const char* name) {
   // Linking by descriptor (AT_EMPTY_PATH) needs a privilege; the descriptor's entry in /proc does
   // not.
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
-  if (linkat(AT_FDCWD, self.c_str(), at, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+  if (linkat(AT_FDCWD, self.c_str(), at, name, AT_SYMLINK_FOLLOW) != 0) {
     return LastError();
   }
   return {};

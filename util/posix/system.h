@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -35,6 +36,11 @@ using FileId = std::pair<dev_t, ino_t>;
 
 inline FileId IdOf(const struct stat& st) { return {st.st_dev, st.st_ino}; }
 
+/// Calls `name_and_type` with every entry of the folder open as `fd` (read from its start, which
+/// it must be at), its type as DT_REG, DT_DIR, ... or DT_UNKNOWN.
+std::error_code ListNames(
+    int fd, const std::function<void(std::string_view, unsigned char)>& name_and_type);
+
 /// Writes all of `bytes` to `fd`.
 std::error_code WriteAll(int fd, std::string_view bytes);
 
@@ -45,7 +51,7 @@ int OpenUnnamedFile(int at, const char* folder, mode_t mode);
 
 /// Gives the unnamed file open as `fd` the name `name`, relative to the folder open as `at`;
 /// fails, rather than replace it, when that name is taken.
-std::error_code LinkUnnamedFile(int fd, int at, const std::string& name);
+std::error_code LinkUnnamedFile(int fd, int at, const char* name);
 
 /// Opens the parent of the folder open as `fd` only to look at it (Linux's O_PATH where there is
 /// one); -1 with errno on failure.
