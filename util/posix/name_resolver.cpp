@@ -148,11 +148,16 @@ void NameResolver::Clear() {
 
 // The folder kept for `path`, opened and listed if it is not kept yet.
 std::shared_ptr<Folder> NameResolver::Kept(const std::string& path) {
-  {
+  const std::string key = FolderKey(path);
+  const auto kept = [&]() -> std::shared_ptr<Folder> {
     const std::lock_guard lock(mutex_);
-    const auto it = folders_.find(FolderKey(path));
-    if (it != folders_.end()) return it->second;
-  }
+    const auto it = folders_.find(key);
+    return it != folders_.end() ? it->second : nullptr;
+  };
+  if (std::shared_ptr<Folder> folder = kept()) return folder;
+  // One thread lists a folder while the others that need it wait for its listing.
+  const std::lock_guard listing(listing_);
+  if (std::shared_ptr<Folder> folder = kept()) return folder;
   return List(path);
 }
 
@@ -160,8 +165,13 @@ std::shared_ptr<Folder> NameResolver::Kept(const std::string& path) {
 // cannot be.
 std::shared_ptr<Folder> NameResolver::OpenFolder(
     const std::string& path, const std::function<void(std::string_view, unsigned char)>& each) {
-  const std::string found = ResolveFolder(path);
-  const int fd = open(found.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // The exact name first: only a folder that is not there is looked for under another case.
+  std::string found = path;
+  int fd = open(found.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0 && errno == ENOENT) {
+    found = ResolveFolder(path);
+    fd = open(found.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  }
   if (fd < 0) return nullptr;
   auto folder = std::make_shared<Folder>(found, fd);
   const std::error_code error = ListNames(fd, [&](std::string_view name, unsigned char type) {

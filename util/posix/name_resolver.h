@@ -96,7 +96,8 @@ class NameResolver {
   void Keep(const std::string& key, std::shared_ptr<Folder> folder);
 
   std::atomic<bool> trusted_ = false;
-  std::mutex mutex_;  // guards everything below, and the names of every folder kept
+  std::recursive_mutex listing_;  // held while a folder that was not kept is listed
+  std::mutex mutex_;              // guards everything below, and the names of every folder kept
   std::unordered_map<std::string, std::shared_ptr<Folder>> folders_;  // by the path asked for
   std::deque<std::string> kept_order_;  // keys of folders_, oldest first
 };
