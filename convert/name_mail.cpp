@@ -14,12 +14,10 @@ void ConvertNameMailLists(Context& cx) {
       cx.ReportReadFailure(from, error);
       continue;
     }
-    // Line by line, and a giant line part by part, so that the list is never held whole as text;
-    // lines rather than parts, as every byte that is not CP932 costs iconv a pass over the text
-    // it has taken in.
+    // A part at a time, so that the list is never held whole as text.
     OutputFile output(cx, cx.live2ch_folder() + name);
-    for (std::string_view rest = bytes, line; TakeLine(rest, line);) {
-      while (!line.empty()) output.Write(cx.files().DecodeFront(line, kRecordPart));
+    for (std::string_view rest = bytes; !rest.empty();) {
+      output.Write(cx.files().DecodeFront(rest, kRecordPart));
     }
     output.Finish();
   }

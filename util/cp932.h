@@ -13,11 +13,12 @@ namespace mirelda {
 /// UTF-8 texts, losslessly: a byte that is not valid CP932 decodes to U+F780 + (byte - 0x80),
 /// a private-use character that CP932 never produces, and encodes back to that byte. So writing
 /// a decoded text gives the original bytes, apart from CP932's own duplicate code points.
-/// A character that CP932 cannot represent is written as '?'.
-/// Open one codec and keep it: setting it up is the costly part.
+/// A character that CP932 cannot represent is written as '?'. Every platform gives the same texts,
+/// from the table the program carries, in time linear in the input whatever its bytes.
+/// Open one codec and keep it: setting it up builds the table of what each character is written as.
 class Cp932Codec {
  public:
-  /// A ready codec; null, with the reason in `error`, when the system has no CP932 converter.
+  /// A ready codec, never null: the table is the program's own, so `error` is only cleared.
   static std::unique_ptr<Cp932Codec> Open(std::error_code& error);
   ~Cp932Codec();
   Cp932Codec(const Cp932Codec&) = delete;
