@@ -15,7 +15,9 @@ int main(int argc, char** argv) {
   std::error_code codec_error;
   const auto codec = mirelda::Cp932Codec::Open(codec_error);
   if (!codec) {
-    dialogs.ShowMessage(nullptr, "code page 932: " + QString::fromStdString(codec_error.message()));
+    const mirelda::Messages say(mirelda::UserLanguage());
+    dialogs.ShowMessage(nullptr, QString::fromStdString(say(mirelda::MessageId::kCodePage932) +
+                                                        ": " + say.Reason(codec_error)));
     return 1;
   }
   const auto fs = mirelda::MakeNativeFileSystem();

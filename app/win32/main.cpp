@@ -22,7 +22,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   std::error_code codec_error;
   const auto codec = mirelda::Cp932Codec::Open(codec_error);
   if (!codec) {
-    dialogs.ShowMessage(nullptr, "code page 932: " + codec_error.message());
+    const mirelda::Messages say(mirelda::UserLanguage());
+    dialogs.ShowMessage(nullptr,
+                        say(mirelda::MessageId::kCodePage932) + ": " + say.Reason(codec_error));
     return 1;
   }
   const auto fs = mirelda::MakeNativeFileSystem();

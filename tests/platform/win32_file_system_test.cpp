@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "run/messages.h"
 #include "tests/test_support.h"
 #include "util/file_system.h"
 #include "util/win32/wide.h"
@@ -36,7 +37,9 @@ TEST_F(Win32FileSystemTest, FilesHeldOpenElsewhereAreNeitherReadNorReplaced) {
     // An open handle on the file, as another program (a running Katjusha) would hold it.
     const HANDLE held = CreateFileW(Widen(path).c_str(), GENERIC_READ, share, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_EQ(fs_->ReadWhole(path, bytes_), std::errc::device_or_resource_busy) << share;
+    const std::error_code held_error = fs_->ReadWhole(path, bytes_);
+    EXPECT_EQ(held_error, std::errc::device_or_resource_busy) << share;
+    EXPECT_EQ(Messages(Language::kJapanese).Reason(held_error), "ほかのプログラムが使用中です");
     EXPECT_FALSE(fs_->CanOpenForReading(path)) << share;
     EXPECT_TRUE(fs_->ReplaceWhole(path, "new")) << share;
     CloseHandle(held);
@@ -156,6 +159,17 @@ TEST_F(Win32FileSystemTest, RemovingTakesOneEmptyFolderOrOneWritableFile) {
   fs_->BeginRun(dir_.Path("elsewhere"));
   EXPECT_FALSE(fs_->RemoveFolder(folder));
   EXPECT_FALSE(fs_->IsFolder(folder));
+}
+
+// Reasons without words of the program's own are the system's, on one line in either language.
+TEST(Win32ReasonTest, OtherFailuresTakeTheSystemsTextWithoutItsLineEnd) {
+  const std::error_code error(ERROR_INVALID_FUNCTION, std::system_category());
+  for (const Language language : {Language::kJapanese, Language::kEnglish}) {
+    const std::string reason = Messages(language).Reason(error);
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(reason.find_first_of("\r\n"), std::string::npos) << reason;
+    EXPECT_EQ(reason, SystemErrorText(error, language));
+  }
 }
 
 }  // namespace
