@@ -131,6 +131,10 @@ RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, 
 
   // However a Live2ch path leads there (a link, a junction), Katjusha's files are only read.
   reads.BeginRun(request.katjusha_folder);
+  const struct RunEnd {
+    FileSystem& fs;
+    ~RunEnd() { fs.EndRun(); }
+  } run_end{reads};
   TellVirtualStore(request, katjusha_store, live2ch_data, report);
   WarnOfRunningKatjusha(request.katjusha_folder, report, fs);
   report.AddLine("各変換作業を開始します");
