@@ -18,7 +18,7 @@ class NoDialogs final : public mirelda::qt::Dialogs {
  public:
   void ShowMessage(QWidget*, const QString&) override { QApplication::quit(); }
   bool Confirm(QWidget*, const QString&) override { return false; }
-  QString ChooseFolder(QWidget*, const QString&) override { return {}; }
+  QString ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
 // Notes the longest time between two paints of any of the window's widgets.
@@ -26,8 +26,10 @@ class PaintGaps final : public QObject {
  public:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Paint && watched->isWidgetType()) {
-      if (clock_.isValid()) longest_ = std::max(longest_, clock_.restart());
-      else clock_.start();
+      if (clock_.isValid())
+        longest_ = std::max(longest_, clock_.restart());
+      else
+        clock_.start();
     }
     return false;
   }
@@ -54,7 +56,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const auto fs = mirelda::MakeNativeFileSystem();
-  mirelda::qt::MainWindow window(dialogs, *fs, *codec);
+  mirelda::SettingsInMemory settings;
+  mirelda::qt::MainWindow window(dialogs, *fs, *codec, settings);
   window.show();
   window.findChild<QLineEdit*>("txtKatju")->setText(QString::fromLocal8Bit(argv[1]));
   window.findChild<QLineEdit*>("txtLive")->setText(QString::fromLocal8Bit(argv[2]));

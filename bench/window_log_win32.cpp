@@ -32,7 +32,8 @@ int wmain(int argc, wchar_t** argv) {
   const auto codec = mirelda::Cp932Codec::Open(codec_error);
   if (!codec) return 1;
   const auto fs = mirelda::MakeNativeFileSystem();
-  mirelda::win32::MainWindow window(dialogs, *fs, *codec);
+  mirelda::SettingsInMemory settings;
+  mirelda::win32::MainWindow window(dialogs, *fs, *codec, settings);
   if (!window.Create(GetModuleHandleW(nullptr), nullptr)) return 1;
   window.Show(SW_SHOWNORMAL);
   SetWindowTextW(window.Control("txtKatju"), argv[1]);

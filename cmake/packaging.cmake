@@ -110,11 +110,12 @@ else()
   set(CPACK_STRIP_FILES ON)
   # The Qt and C++ libraries come from dpkg-shlibdeps. The window's texts are Japanese, which a
   # fresh system cannot draw without a Japanese font; the platform plugins are packaged apart
-  # from the Qt libraries on some releases. Without Qt only the command line is packaged.
+  # from the Qt libraries on some releases, and so are Qt's translations, which put the folder
+  # picker's buttons in the user's language. Without Qt only the command line is packaged.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   if(TARGET mirelda_window)
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic, qt6-qpa-plugins")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic, \
+qt6-qpa-plugins, qt6-translations-l10n")
   endif()
 endif()
 include(CPack)

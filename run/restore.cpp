@@ -8,7 +8,9 @@
 #include "run/run.h"
 #include "util/find_files.h"
 #include "util/folder_maker.h"
+#include "util/given_folder.h"
 #include "util/path.h"
+#include "util/places.h"
 
 namespace mirelda {
 namespace {
@@ -136,16 +138,24 @@ std::error_code MarkRestored(FileSystem& fs, const std::string& root, const std:
 }  // namespace
 
 std::optional<UndoableRun> NewestUndoable(FileSystem& fs, const std::string& live2ch_folder) {
-  const std::string root = BackupRoot(WithSeparator(live2ch_folder));
+  const std::string root = BackupsOf(live2ch_folder, fs);
   const std::string stamp = LatestNotRestored(fs, root, ListStamps(fs, root));
   if (stamp.empty()) return std::nullopt;
   const Manifest manifest = LoadManifest(fs, root + stamp + kSep);
   return UndoableRun{stamp, manifest.created.size(), manifest.replaced.size()};
 }
 
+std::string BackupsOf(const std::string& live2ch_folder, FileSystem& fs) {
+  return BackupRoot(
+      Live2chDataFolder(WithSeparator(FolderAsGiven(live2ch_folder, fs, HomeFolder()))));
+}
+
 RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, FileSystem& fs,
                           std::time_t now) {
-  const std::string live2ch = WithSeparator(request.live2ch_folder);
+  const std::string named = WithSeparator(FolderAsGiven(request.live2ch_folder, fs, HomeFolder()));
+  if (Live2chIsRunning(named, report, fs)) return RestoreOutcome::kLive2chRunning;
+  // What a run wrote into the VirtualStore, and kept there, is put back there.
+  const std::string live2ch = Live2chDataFolder(named);
   const std::string root = BackupRoot(live2ch);
   const std::vector<std::string> stamps = ListStamps(fs, root);
   std::string stamp = request.stamp;

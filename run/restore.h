@@ -20,6 +20,7 @@ struct RestoreRequest {
 /// How a restore ended.
 enum class RestoreOutcome {
   kNoBackup,              ///< no backup at all, or none of that name; nothing changed
+  kLive2chRunning,        ///< Live2ch runs from the folder; nothing changed
   kNothingLeft,           ///< every conversion run's backup has been restored already
   kRestored,              ///< every file was put back or removed, or kept for a reason told
   kRestoredWithFailures,  ///< some file could not be put back or removed
@@ -36,10 +37,15 @@ struct UndoableRun {
 /// there is no such run.
 std::optional<UndoableRun> NewestUndoable(FileSystem& fs, const std::string& live2ch_folder);
 
-/// Undoes a run: puts back, each in one step, every file it replaced, removes every file it made
-/// whose bytes are still the ones written, and removes the folders it made that are left empty.
-/// What the restore itself replaces or removes is kept in a backup folder of its own, named for
-/// `now`, so that it can be undone in turn. One log line a file.
+/// The folder of the backups of the Live2ch folder `live2ch_folder` as given, following it into
+/// the VirtualStore as a run does (Live2chDataFolder).
+std::string BackupsOf(const std::string& live2ch_folder, FileSystem& fs);
+
+/// Undoes a run, unless Live2ch runs from the folder (as before a conversion): puts back, each in
+/// one step, every file it replaced, removes every file it made whose bytes are still the ones
+/// written, and removes the folders it made that are left empty. What the restore itself replaces
+/// or removes is kept in a backup folder of its own, named for `now`, so that it can be undone in
+/// turn. One log line a file.
 RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, FileSystem& fs,
                           std::time_t now);
 

@@ -89,6 +89,20 @@ TEST_F(CliTest, UsageErrorsSayWhatIsWrongAndDoNothing) {
   }
 }
 
+#ifndef _WIN32
+TEST_F(CliTest, FindPrintsTheProgramsFoldersInTheWinePrefixAndHomeAndFindingNoneIsNoFailure) {
+  const std::string x86 = dir_.Path("h/.wine/drive_c/Program Files (x86)/");
+  test::WriteBytes(x86 + "Katjusha/KATJUSHA.EXE", "");
+  test::WriteBytes(x86 + "Live2ch/live2ch.exe", "");
+  test::WriteBytes(dir_.Path("h/apps/k2/Katjusha.exe"), "");
+  EXPECT_EQ(Cli({"--find"}, ">out 2>err", "HOME='" + dir_.Path("h") + "' WINEPREFIX= "), 0);
+  EXPECT_EQ(Out(), "katjusha\t" + x86 + "Katjusha\nkatjusha\t" + dir_.Path("h/apps/k2") +
+                       "\nlive2ch\t" + x86 + "Live2ch\n");
+  EXPECT_EQ(Cli({"--find"}, ">out 2>err", "HOME='" + dir_.Path("none") + "' WINEPREFIX= "), 0);
+  EXPECT_EQ(Out() + Err(), "");
+}
+#endif
+
 TEST_F(CliTest, HelpAndMessagesSpeakTheLanguageOfTheLocaleUnlessLangSaysOtherwise) {
   const std::string usage_ja = "\n使い方: mirelda-cli [--kinds 種類]";
   const std::string usage_en = "\nusage: mirelda-cli [--kinds LIST]";
@@ -138,7 +152,8 @@ TEST_F(CliTest, VersionTellsTheVersionAndAMissingProgramOrBackupExitsOne) {
   EXPECT_EQ(Cli({"--version"}), 0);
   EXPECT_EQ(Out(), "mirelda-cli 1.00\n");
   EXPECT_EQ(Cli({"L", "L"}), 1);
-  EXPECT_EQ(Err(), "かちゅ～しゃが見つかりません\n");
+  EXPECT_EQ(Err(),
+            "かちゅ～しゃが見つかりません\n（" + test::P("L/") + "にKatjusha.exeがありません）\n");
   EXPECT_EQ(Out(), "");
   EXPECT_EQ(Cli({"--restore", "L"}), 1);
   EXPECT_EQ(Err(), "mirelda-cli: " + test::P("L/mirelda-backup/") + ": no backup to restore\n");

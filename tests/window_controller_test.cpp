@@ -14,6 +14,7 @@
 #include "app/window/window_texts.h"
 #include "run/run_log.h"
 #include "tests/test_support.h"
+#include "util/places.h"
 
 namespace mirelda {
 namespace {
@@ -25,13 +26,25 @@ using Lines = std::vector<std::string>;
 // from its thread are made here, one at a time, with the clock moved on past the interval.
 class WindowControllerTest : public test::FolderPair, public WindowView {
  protected:
-  std::string FolderText(FolderBox box) override { return folders_[box]; }
+  std::string FolderText(FolderBox box) override {
+    return folders_.contains(box) ? folders_[box] : "";
+  }
   void SetFolderText(FolderBox box, const std::string& text) override { folders_[box] = text; }
   bool IsTicked(std::size_t kind) override { return ticked_.contains(kDataKinds[kind].option); }
+  void SetTicked(std::size_t kind, bool on) override {
+    const std::string option(kDataKinds[kind].option);
+    on ? (void)ticked_.emplace(option) : (void)ticked_.erase(option);
+  }
+  void OfferFolders(FolderBox box, const std::vector<std::string>& folders) override {
+    offered_[box] = folders;
+  }
   void EnableInputs(bool on) override { inputs_ = on; }
   void EnableButton(Button button, bool on) override { enabled_[button] = on; }
   void SetStartCaption(const std::string& caption) override { caption_ = caption; }
-  std::string ChooseFolder(const std::string& t) override { return t == kPickerTitle ? pick_ : ""; }
+  std::string ChooseFolder(const std::string& t, const std::string& start) override {
+    starts_.push_back(start);
+    return t == kPickerTitle ? pick_ : "";
+  }
   void ShowMessage(const std::string& text) override { messages_.push_back(text); }
   bool Confirm(const std::string& text) override {
     questions_.push_back(text);
@@ -73,7 +86,11 @@ class WindowControllerTest : public test::FolderPair, public WindowView {
   std::map<FolderBox, std::string> folders_{{FolderBox::kKatjusha, dir_.Path("k")},
                                             {FolderBox::kLive2ch, dir_.Path("l")}};
   std::set<std::string, std::less<>> ticked_;
-  std::string pick_;  // what the chooser gives under its title, "" for a cancel
+  std::map<FolderBox, std::vector<std::string>> offered_;
+  SettingsInMemory kept_;
+  std::vector<std::string> places_;
+  std::vector<std::string> starts_;  // where the chooser started, in turn
+  std::string pick_;                 // what the chooser gives under its title, "" for a cancel
   bool inputs_ = true, confirm_ = true, closed_ = false;
   std::map<Button, bool> enabled_;
   std::string caption_, title_;
@@ -85,10 +102,11 @@ class WindowControllerTest : public test::FolderPair, public WindowView {
       std::chrono::steady_clock::time_point() + std::chrono::hours(1);
   std::error_code codec_error_;
   std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(codec_error_);
-  WindowController controller_{*this, fs_, *codec_, [this] { return now_; }};
+  WindowController controller_{*this, fs_, *codec_, kept_, places_, [this] { return now_; }};
 };
 
-TEST_F(WindowControllerTest, OpenShowsTheNoticeThenTheInstructionAndACancelledChoiceKeepsTheBox) {
+TEST_F(WindowControllerTest,
+       OpenShowsTheNoticeThenTheInstructionAndTheChooserKeepsTheBoxOnACancel) {
   controller_.Open();
   for (const char* pick : {"/srv/live", ""}) {
     pick_ = pick;
@@ -98,6 +116,8 @@ TEST_F(WindowControllerTest, OpenShowsTheNoticeThenTheInstructionAndACancelledCh
   EXPECT_EQ(messages_, Lines{kStartupNotice});
   EXPECT_EQ(log_, Lines{kInstructionLine});
   EXPECT_EQ(Buttons(), "変換開始(&S) 110");  // nothing to undo yet
+  // It starts at the box's folder, and where there is none at home.
+  EXPECT_EQ(starts_, (std::vector<std::string>{dir_.Path("l"), HomeFolder()}));
 }
 
 // After failed checks the user corrects a folder and starts again; an empty box stays empty.
@@ -110,7 +130,8 @@ TEST_F(WindowControllerTest, ARunLocksTheWindowShowsItsLinesAsTheyComeAndCanThen
   EXPECT_EQ(Buttons(), "中止(&S) 100");
   EXPECT_FALSE(inputs_);
   RunToEnd();
-  EXPECT_EQ(messages_, Lines{"Live2chが見つかりません"});
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_TRUE(messages_[0].starts_with("Live2chが見つかりません")) << messages_[0];
   EXPECT_EQ(folders_[FolderBox::kLive2ch], "");
   EXPECT_EQ(Buttons(), "変換開始(&S) 110");
 
@@ -209,6 +230,40 @@ TEST_F(WindowControllerTest, APreviewWritesNothingAndLeavesTheStartButtonAsItWas
   EXPECT_EQ(log_.end()[-2], "新規1件、置換0件、変更なし0件、変なidx0件、失敗0件");
   EXPECT_EQ(messages_, Lines{"確認が終わりました。ファイルは何も書き込んでいません"});
   EXPECT_EQ(Buttons(), "変換開始(&S) 110");
+}
+
+// The boxes and ticks of the last run that passed its checks come back at the next start.
+TEST_F(WindowControllerTest, ARunPastItsChecksIsKeptForTheNextStartAndBrokenTicksAreIgnored) {
+  folders_[FolderBox::kLive2ch] = dir_.Path("x");  // no live2ch.exe: nothing is kept
+  controller_.Start();
+  RunToEnd();
+  EXPECT_FALSE(kept_.Value("katjusha"));
+  folders_[FolderBox::kLive2ch] = "\"" + live2ch_ + "live2ch.exe\"";
+  ticked_ = {"brd", "allidx"};
+  controller_.Start();
+  RunToEnd();
+  folders_.clear();
+  ticked_ = {"fav"};
+  WindowController next{*this, fs_, *codec_, kept_, {dir_.Path()}};
+  next.Open();
+  EXPECT_EQ(folders_, (std::map<FolderBox, std::string>{{FolderBox::kKatjusha, katjusha_},
+                                                        {FolderBox::kLive2ch, live2ch_}}));
+  EXPECT_EQ(ticked_, (std::set<std::string, std::less<>>{"brd", "allidx"}));
+  kept_.SetValue("kinds", "brd,bogus");
+  ticked_ = {"fav"};
+  next.Open();
+  EXPECT_EQ(ticked_, (std::set<std::string, std::less<>>{"fav"}));
+}
+
+// With no folder kept, a program found once fills its box; found more than once, it is offered.
+TEST_F(WindowControllerTest, WithNothingKeptTheProgramsAreLookedForInThePlaces) {
+  test::WriteBytes(dir_.Path("m/live2ch.exe"), "");
+  folders_.clear();
+  WindowController fresh{*this, fs_, *codec_, kept_, {dir_.Path("k/"), dir_.Path()}};
+  fresh.Open();
+  EXPECT_EQ(folders_, (std::map<FolderBox, std::string>{{FolderBox::kKatjusha, dir_.Path("k")}}));
+  EXPECT_EQ(offered_, (std::map<FolderBox, std::vector<std::string>>{
+                          {FolderBox::kLive2ch, {dir_.Path("l"), dir_.Path("m")}}}));
 }
 
 TEST(ProgressTitleTest, TellsPercentAndCountsAndChangesOnlyWithThePercent) {

@@ -9,6 +9,8 @@
 #include "app/cli/terminal_report.h"
 #include "run/run.h"
 #include "run/texts.h"
+#include "util/places.h"
+#include "util/program_folders.h"
 
 namespace mirelda::cli {
 namespace {
@@ -30,6 +32,7 @@ int ExitStatus(RunOutcome outcome) {
 int ExitStatus(RestoreOutcome outcome) {
   switch (outcome) {
     case RestoreOutcome::kNoBackup:
+    case RestoreOutcome::kLive2chRunning:
       return 1;
     case RestoreOutcome::kNothingLeft:
     case RestoreOutcome::kRestored:
@@ -54,13 +57,30 @@ int Restore(const RestoreRequest& request, const Messages& say) {
   const auto fs = MakeNativeFileSystem();
   const RestoreOutcome outcome = RestoreRun(request, report, *fs, std::time(nullptr));
   if (outcome == RestoreOutcome::kNoBackup) {
-    const std::string folder = BackupRoot(WithSeparator(request.live2ch_folder));
+    const std::string folder = BackupsOf(request.live2ch_folder, *fs);
     WriteLine(stderr,
               "mirelda-cli: " + folder + ": " +
                   (request.stamp.empty() ? say(MessageId::kNoBackupToRestore)
                                          : say(MessageId::kNoBackupNamed, {request.stamp})));
   }
   return WithLostLog(ExitStatus(outcome), report, say);
+}
+
+// Prints the folders of Katjusha and Live2ch found in the usual places; finding none is no
+// failure, only an empty answer.
+int Find(const Messages& say) {
+  const auto fs = MakeNativeFileSystem();
+  const ProgramFolders found = FindProgramFolders(*fs, UsualPlaces());
+  std::error_code error;
+  for (const std::string& folder : found.katjusha) {
+    if (!error) error = WriteLine(stdout, "katjusha\t" + folder);
+  }
+  for (const std::string& folder : found.live2ch) {
+    if (!error) error = WriteLine(stdout, "live2ch\t" + folder);
+  }
+  if (!error) return 0;
+  WriteLine(stderr, "mirelda-cli: " + say(MessageId::kStandardOutput) + ": " + say.Reason(error));
+  return 3;
 }
 
 std::string HelpText(const Messages& say) {
@@ -87,6 +107,8 @@ int Main(const std::vector<std::string>& args) {
       return 0;
     case Options::Action::kRestore:
       return Restore(options->restore, say);
+    case Options::Action::kFind:
+      return Find(say);
     case Options::Action::kRun:
       break;
   }

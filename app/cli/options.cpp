@@ -123,6 +123,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, const 
       options.action = Options::Action::kHelp;
     } else if (arg == "--version") {
       options.action = Options::Action::kVersion;
+    } else if (arg == "--find") {
+      options.action = Options::Action::kFind;
     } else if (arg == "--restore") {
       restore = true;
     } else if (arg == "--dry-run") {

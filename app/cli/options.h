@@ -13,7 +13,7 @@ namespace mirelda::cli {
 
 /// What the command line asks for.
 struct Options {
-  enum class Action { kRun, kRestore, kHelp, kVersion };
+  enum class Action { kRun, kRestore, kFind, kHelp, kVersion };
   Action action = Action::kRun;
   /// The folders as given; the default kinds unless --kinds is given.
   RunRequest request{"", "", DefaultKinds()};

@@ -18,9 +18,9 @@ class Dialogs {
   /// Asks `text`, titled "mirelda", with the buttons OK and Cancel; true for OK.
   virtual bool Confirm(QWidget* owner, const QString& text) = 0;
 
-  /// Lets the user choose a folder: its path with native separators and no final separator
-  /// except for the root ("/home/a", "/"); the empty text when they cancel.
-  virtual QString ChooseFolder(QWidget* owner, const QString& title) = 0;
+  /// Lets the user choose a folder, starting at `start`: its path with native separators and no
+  /// final separator except for the root ("/home/a", "/"); the empty text when they cancel.
+  virtual QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) = 0;
 };
 
 /// The desktop's own message box and folder picker.
@@ -28,7 +28,7 @@ class SystemDialogs final : public Dialogs {
  public:
   void ShowMessage(QWidget* owner, const QString& text) override;
   bool Confirm(QWidget* owner, const QString& text) override;
-  QString ChooseFolder(QWidget* owner, const QString& title) override;
+  QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) override;
 };
 
 }  // namespace mirelda::qt

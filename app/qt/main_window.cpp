@@ -3,23 +3,30 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCompleter>
+#include <QDir>
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSettings>
+#include <QStringListModel>
+#include <QStyle>
 #include <QTextCursor>
 #include <QTimer>
+#include <cstdlib>
 
 #include "app/window/log_bound.h"
 #include "app/window/window_texts.h"
+#include "util/places.h"
 
 namespace mirelda::qt {
 namespace {
 
-constexpr char kSizeKey[] = "window/size";
+constexpr char kSizeKey[] = "window_size";
 
 QString Q(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -95,21 +102,34 @@ QFont WindowFont() {
   return font;
 }
 
+// The local path of the first dropped item; "" when it is none.
+QString DroppedPath(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls() || data->urls().isEmpty()) return {};
+  return data->urls().first().toLocalFile();
+}
+
 QSize SmallestSize() {
   return {form::ToPixels(form::kClientWidth), form::ToPixels(form::kClientHeight)};
 }
 
 }  // namespace
 
-MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec)
-    : dialogs_(dialogs), controller_(*this, fs, codec) {
+MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec, SettingsStore& settings)
+    : dialogs_(dialogs),
+      settings_(settings),
+      controller_(*this, fs, codec, settings, UsualPlaces()) {
   setObjectName("frmMain");
   setWindowTitle(Q(kWindowCaption));
   setMinimumSize(SmallestSize());
   setFont(WindowFont());
+  setAcceptDrops(true);
   BuildControls();
   ConnectControls();
-  resize(QSettings().value(kSizeKey, SmallestSize()).toSize().expandedTo(SmallestSize()));
+  // The size it had when it was last closed, "640x200"; never below the smallest.
+  const QStringList kept =
+      QString::fromStdString(settings_.Value(kSizeKey).value_or("")).split('x');
+  const QSize size = kept.size() == 2 ? QSize(kept[0].toInt(), kept[1].toInt()) : QSize();
+  resize(size.expandedTo(SmallestSize()));
 }
 
 void MainWindow::BuildControls() {
@@ -138,6 +158,10 @@ void MainWindow::ConnectControls() {
   on_click("cmdLive", [this] { controller_.ChooseFolder(FolderBox::kLive2ch); });
   connect(Box(FolderBox::kLive2ch), &QLineEdit::textEdited, this,
           [this] { controller_.FolderEdited(FolderBox::kLive2ch); });
+  // A drop on a box is the window's, which takes the folder it names rather than a URL's text.
+  for (const FolderBox box : {FolderBox::kKatjusha, FolderBox::kLive2ch}) {
+    Box(box)->setAcceptDrops(false);
+  }
   findChild<QPushButton*>("cmdStart")->setFocus();
 }
 
@@ -168,6 +192,24 @@ bool MainWindow::IsTicked(std::size_t kind) {
   return findChild<QCheckBox*>(Q(form::CheckBoxOf(kind).name))->isChecked();
 }
 
+void MainWindow::SetTicked(std::size_t kind, bool ticked) {
+  findChild<QCheckBox*>(Q(form::CheckBoxOf(kind).name))->setChecked(ticked);
+}
+
+void MainWindow::OfferFolders(FolderBox box, const std::vector<std::string>& folders) {
+  QStringList list;
+  for (const std::string& folder : folders) list << QString::fromStdString(folder);
+  QLineEdit* edit = Box(box);
+  auto* completer = new QCompleter(new QStringListModel(list, edit), edit);
+  // Every folder, whatever is typed: a list to choose from rather than a completion.
+  completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+  edit->setCompleter(completer);
+  QAction* open =
+      edit->addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+  open->setObjectName("offered");
+  connect(open, &QAction::triggered, completer, [completer] { completer->complete(); });
+}
+
 void MainWindow::EnableInputs(bool enabled) {
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     if (form::LockedDuringRun(form::kControls[i])) controls_[i]->setEnabled(enabled);
@@ -185,8 +227,9 @@ void MainWindow::SetStartCaption(const std::string& caption) {
   findChild<QPushButton*>("cmdStart")->setText(Q(caption));
 }
 
-std::string MainWindow::ChooseFolder(const std::string& title) {
-  return dialogs_.ChooseFolder(this, QString::fromStdString(title)).toStdString();
+std::string MainWindow::ChooseFolder(const std::string& title, const std::string& start) {
+  return dialogs_.ChooseFolder(this, QString::fromStdString(title), QString::fromStdString(start))
+      .toStdString();
 }
 
 void MainWindow::AppendLogLines(const std::vector<std::string>& lines) {
@@ -254,7 +297,32 @@ void MainWindow::DeliverAfter(std::chrono::milliseconds delay) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   event->setAccepted(controller_.RequestClose());
-  if (event->isAccepted()) QSettings().setValue(kSizeKey, size());
+  if (event->isAccepted()) {
+    settings_.SetValue(kSizeKey, std::to_string(width()) + "x" + std::to_string(height()));
+  }
+}
+
+std::optional<FolderBox> MainWindow::BoxAt(QPoint point) const {
+  if (point.x() >= txtState_->geometry().left()) return std::nullopt;
+  const auto distance = [&](FolderBox box) {
+    return std::abs(Box(box)->geometry().center().y() - point.y());
+  };
+  return distance(FolderBox::kKatjusha) <= distance(FolderBox::kLive2ch) ? FolderBox::kKatjusha
+                                                                         : FolderBox::kLive2ch;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedPath(event->mimeData()).isEmpty() && Box(FolderBox::kKatjusha)->isEnabled()) {
+    event->acceptProposedAction();
+  }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString path = DroppedPath(event->mimeData());
+  const std::optional<FolderBox> box = BoxAt(event->position().toPoint());
+  if (path.isEmpty() || !box || !Box(*box)->isEnabled()) return;
+  controller_.Drop(*box, QDir::toNativeSeparators(path).toStdString());
+  event->acceptProposedAction();
 }
 
 }  // namespace mirelda::qt

@@ -8,6 +8,7 @@
 #include "app/win32/dialogs.h"
 #include "app/win32/main_window.h"
 #include "app/win32/resource.h"
+#include "app/win32/settings_store.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   // The folder picker is a shell object and needs a single-threaded apartment.
@@ -25,7 +26,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
     return 1;
   }
   const auto fs = mirelda::MakeNativeFileSystem();
-  mirelda::win32::MainWindow frmMain(dialogs, *fs, *codec);
+  mirelda::win32::IniSettingsStore settings;
+  mirelda::win32::MainWindow frmMain(dialogs, *fs, *codec, settings);
   if (!frmMain.Create(instance, icon)) return 1;
   frmMain.Open();
   frmMain.Show(show_command);

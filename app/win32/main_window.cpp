@@ -3,8 +3,11 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include "app/window/log_bound.h"
 #include "app/window/window_texts.h"
+#include "util/places.h"
 #include "util/win32/wide.h"
 
 namespace mirelda::win32 {
@@ -54,10 +57,18 @@ ControlClass ClassOf(const form::Control& control) {
   return {L"STATIC", 0, 0};
 }
 
+// Where a control lies in the window's client area.
+RECT ClientRect(HWND parent, HWND control) {
+  RECT rect;
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
 }  // namespace
 
-MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec)
-    : dialogs_(dialogs), controller_(*this, fs, codec) {}
+MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec, SettingsStore& settings)
+    : dialogs_(dialogs), controller_(*this, fs, codec, settings, UsualPlaces()) {}
 
 MainWindow::~MainWindow() {
   if (hwnd_ != nullptr) {
@@ -99,6 +110,8 @@ bool MainWindow::Create(HINSTANCE instance, HICON icon) {
   CreateControls(instance);
   PlaceControls();
   ConnectTaskbar();
+  // Drops on the boxes come to the window too, as no control takes them itself.
+  DragAcceptFiles(hwnd_, TRUE);
   return true;
 }
 
@@ -182,6 +195,51 @@ bool MainWindow::IsTicked(std::size_t kind) {
   return SendMessageW(Control(form::CheckBoxOf(kind).name), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+void MainWindow::SetTicked(std::size_t kind, bool ticked) {
+  SendMessageW(Control(form::CheckBoxOf(kind).name), BM_SETCHECK,
+               ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void MainWindow::OfferFolders(FolderBox box, const std::vector<std::string>& folders) {
+  // The box becomes a drop-down combo box in its place, in its place in the tab order.
+  const HWND edit = Box(box);
+  const RECT rect = ClientRect(hwnd_, edit);
+  const HWND combo = CreateWindowExW(
+      0, L"COMBOBOX", L"",
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, rect.left,
+      rect.top, rect.right - rect.left, (rect.bottom - rect.top) * 8, hwnd_,
+      reinterpret_cast<HMENU>(GetDlgCtrlID(edit)),
+      reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)), nullptr);
+  SendMessageW(combo, WM_SETFONT, SendMessageW(edit, WM_GETFONT, 0, 0), FALSE);
+  for (const std::string& folder : folders) {
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(folder).c_str()));
+  }
+  SetWindowTextW(combo, Widen(FolderText(box)).c_str());
+  SetWindowPos(combo, edit, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (HWND& control : controls_) {
+    if (control == edit) control = combo;
+  }
+  DestroyWindow(edit);
+}
+
+void MainWindow::OnDrop(HDROP drop) {
+  POINT at{};
+  DragQueryPoint(drop, &at);
+  std::wstring path(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+  path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
+  DragFinish(drop);
+  // On a box, or on the window beside it; not on the log.
+  if (path.empty() || at.x >= ClientRect(hwnd_, Control("txtState")).left) return;
+  const auto distance = [&](FolderBox box) {
+    const RECT rect = ClientRect(hwnd_, Box(box));
+    return std::abs((rect.top + rect.bottom) / 2 - at.y);
+  };
+  const FolderBox box = distance(FolderBox::kKatjusha) <= distance(FolderBox::kLive2ch)
+                            ? FolderBox::kKatjusha
+                            : FolderBox::kLive2ch;
+  if (IsWindowEnabled(Box(box))) controller_.Drop(box, Narrow(path));
+}
+
 void MainWindow::EnableInputs(bool enabled) {
   for (size_t i = 0; i < controls_.size(); ++i) {
     if (form::LockedDuringRun(form::kControls[i])) EnableWindow(controls_[i], enabled);
@@ -199,7 +257,8 @@ void MainWindow::SetStartCaption(const std::string& caption) {
   SetWindowTextW(Control("cmdStart"), Widen(caption).c_str());
 }
 
-std::string MainWindow::ChooseFolder(const std::string& title) {
+// The shell's picker opens at the top of the shell's namespace, as it always has.
+std::string MainWindow::ChooseFolder(const std::string& title, const std::string&) {
   return dialogs_.ChooseFolder(hwnd_, title);
 }
 
@@ -346,6 +405,9 @@ LRESULT MainWindow::OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
       }
       break;
+    case WM_DROPFILES:
+      OnDrop(reinterpret_cast<HDROP>(wparam));
+      return 0;
     case WM_CLOSE:
       // During a run the controller refuses, stops the run and closes the window after it.
       if (controller_.RequestClose()) DestroyWindow(hwnd);

@@ -8,6 +8,9 @@
 #include <utility>
 
 #include "app/window/window_texts.h"
+#include "util/given_folder.h"
+#include "util/places.h"
+#include "util/program_folders.h"
 
 namespace mirelda {
 namespace {
@@ -131,8 +134,14 @@ std::optional<std::string> ProgressTitle::Next(const IndexProgress& progress) {
 }
 
 WindowController::WindowController(WindowView& view, FileSystem& fs, Cp932Codec& codec,
+                                   SettingsStore& settings, std::vector<std::string> places,
                                    WindowClock now)
-    : view_(view), fs_(fs), codec_(codec), now_(std::move(now)) {}
+    : view_(view),
+      fs_(fs),
+      codec_(codec),
+      settings_(settings),
+      places_(std::move(places)),
+      now_(std::move(now)) {}
 
 WindowController::~WindowController() {
   if (!relay_) return;
@@ -144,11 +153,39 @@ WindowController::~WindowController() {
 void WindowController::Open() {
   view_.ShowMessage(kStartupNotice);
   view_.AppendLogLines({kInstructionLine});
+  ShowRemembered();
   ShowIdle();
 }
 
+void WindowController::ShowRemembered() {
+  const Remembered kept = Recall(settings_);
+  for (size_t i = 0; kept.kinds && i < kept.kinds->size(); ++i) {
+    view_.SetTicked(i, (*kept.kinds)[i]);
+  }
+  if (!kept.katjusha.empty() || !kept.live2ch.empty()) {
+    view_.SetFolderText(FolderBox::kKatjusha, kept.katjusha);
+    view_.SetFolderText(FolderBox::kLive2ch, kept.live2ch);
+    return;
+  }
+  const ProgramFolders found = FindProgramFolders(fs_, places_);
+  Offer(FolderBox::kKatjusha, found.katjusha);
+  Offer(FolderBox::kLive2ch, found.live2ch);
+}
+
+void WindowController::Offer(FolderBox box, const std::vector<std::string>& folders) {
+  if (folders.size() == 1) view_.SetFolderText(box, folders.front());
+  if (folders.size() > 1) view_.OfferFolders(box, folders);
+}
+
+void WindowController::Drop(FolderBox box, const std::string& path) {
+  view_.SetFolderText(box, FolderAsGiven(path, fs_, HomeFolder()));
+  FolderEdited(box);
+}
+
 void WindowController::ChooseFolder(FolderBox box) {
-  const std::string chosen = view_.ChooseFolder(kPickerTitle);
+  std::string start = FolderAsGiven(view_.FolderText(box), fs_, HomeFolder());
+  if (start.empty() || !fs_.IsFolder(start)) start = HomeFolder();
+  const std::string chosen = view_.ChooseFolder(kPickerTitle, start);
   // Emptying the box on a cancel would lose what the user had typed or chosen before.
   if (!chosen.empty()) view_.SetFolderText(box, chosen);
   FolderEdited(box);
@@ -164,13 +201,14 @@ RunRequest WindowController::TakeRequest() {
   RunRequest request{
       view_.FolderText(FolderBox::kKatjusha), view_.FolderText(FolderBox::kLive2ch), {}};
   for (size_t i = 0; i < request.kinds.size(); ++i) request.kinds[i] = view_.IsTicked(i);
+  const bool katjusha_given = !request.katjusha_folder.empty();
+  const bool live2ch_given = !request.live2ch_folder.empty();
+  request = Normalised(std::move(request), fs_);
   // The boxes show the folders as the run takes them; an empty box stays empty, and the checks
   // then tell that the program is not there.
-  for (const FolderBox box : {FolderBox::kKatjusha, FolderBox::kLive2ch}) {
-    const std::string text = view_.FolderText(box);
-    if (!text.empty()) view_.SetFolderText(box, WithSeparator(text));
-  }
-  return Normalised(std::move(request));
+  if (katjusha_given) view_.SetFolderText(FolderBox::kKatjusha, request.katjusha_folder);
+  if (live2ch_given) view_.SetFolderText(FolderBox::kLive2ch, request.live2ch_folder);
+  return request;
 }
 
 void WindowController::Start() {
@@ -178,7 +216,9 @@ void WindowController::Start() {
     relay_->Stop();
     return;
   }
-  Launch([this, request = TakeRequest()](Relay& relay) {
+  const RunRequest request = TakeRequest();
+  choices_ = Remembered{request.katjusha_folder, request.live2ch_folder, request.kinds};
+  Launch([this, request](Relay& relay) {
     return Ending{RunConversion(request, relay, fs_, codec_) != RunOutcome::kChecksFailed};
   });
 }
@@ -253,6 +293,7 @@ void WindowController::Finish(const Ending& ending, const std::vector<std::strin
   worker_.join();
   relay_.reset();
   if (close_requested_) return view_.Close();
+  if (ending.converted && choices_) Remember(settings_, *choices_);
   converted_ = (converted_ || ending.converted) && !ending.undone;
   ShowIdle();
   for (const std::string& message : messages) view_.ShowMessage(message);

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/window/remembered.h"
 #include "run/restore.h"
 #include "run/run.h"
 
@@ -32,8 +33,12 @@ class WindowView {
   virtual std::string FolderText(FolderBox box) = 0;
   virtual void SetFolderText(FolderBox box, const std::string& text) = 0;
 
-  /// Whether the check box of the kind at `kind` in kDataKinds is ticked.
+  /// Whether the check box of the kind at `kind` in kDataKinds is ticked, and ticking it.
   virtual bool IsTicked(std::size_t kind) = 0;
+  virtual void SetTicked(std::size_t kind, bool ticked) = 0;
+
+  /// Makes the box a drop-down list of these folders, which the user may still type over.
+  virtual void OfferFolders(FolderBox box, const std::vector<std::string>& folders) = 0;
 
   /// Enables or disables the folder boxes, their "..." buttons and the check boxes.
   virtual void EnableInputs(bool enabled) = 0;
@@ -44,9 +49,10 @@ class WindowView {
   /// Gives the start button this caption: "&" marks the key that presses it with Alt.
   virtual void SetStartCaption(const std::string& caption) = 0;
 
-  /// Lets the user choose a folder under this title: its path as the box shows it ("C:\k",
-  /// "/home/a", "/"), or "" when they cancel.
-  virtual std::string ChooseFolder(const std::string& title) = 0;
+  /// Lets the user choose a folder under this title, starting at `start` where the picker can
+  /// ("" for its own choice): its path as the box shows it ("C:\k", "/home/a", "/"), or "" when
+  /// they cancel.
+  virtual std::string ChooseFolder(const std::string& title, const std::string& start) = 0;
 
   /// Shows a message with one OK button; returns when the user has closed it.
   virtual void ShowMessage(const std::string& text) = 0;
@@ -99,26 +105,36 @@ class WindowController final {
   /// How often, at most, the window shows what a run has told.
   static constexpr std::chrono::milliseconds kDeliveryInterval{50};
 
-  WindowController(WindowView& view, FileSystem& fs, Cp932Codec& codec,
+  /// `settings` keeps the choices between starts; `places` are where the programs are looked
+  /// for when no folder is kept (UsualPlaces).
+  WindowController(WindowView& view, FileSystem& fs, Cp932Codec& codec, SettingsStore& settings,
+                   std::vector<std::string> places,
                    WindowClock now = std::chrono::steady_clock::now);
   /// Stops a run that goes on and waits for it.
   ~WindowController();
   WindowController(const WindowController&) = delete;
   WindowController& operator=(const WindowController&) = delete;
 
-  /// Shows the start-up notice, then writes the instruction line as the log's first line. Call
-  /// once, before the window is shown.
+  /// Shows the start-up notice, then writes the instruction line as the log's first line, and
+  /// shows the folders and ticks of the last run that passed its checks; without folders kept,
+  /// each box gets the one folder of its program found in the places, or a list when there are
+  /// several. Call once, before the window is shown.
   void Open();
 
-  /// A "..." button: the chosen folder goes into its box; a cancel leaves the box as it was.
+  /// A "..." button: the picker starts at the box's folder where there is one, else at the home
+  /// folder; the chosen folder goes into its box; a cancel leaves the box as it was.
   void ChooseFolder(FolderBox box);
+
+  /// A folder or a file dropped on a box: the folder it names (FolderAsGiven) goes into it.
+  void Drop(FolderBox box, const std::string& path);
 
   /// The text of a folder box has changed: whether there is a run to undo is judged again.
   void FolderEdited(FolderBox box);
 
   /// The start button: outside a run, starts the conversion that the boxes and ticks ask for;
   /// during one, stops it between two files. After a conversion that passed its checks the
-  /// start button stays disabled until that conversion is undone.
+  /// start button stays disabled until that conversion is undone, and its folders and ticks are
+  /// kept for the next start.
   void Start();
 
   /// The preview button: a dry run of what the start button would do, which writes nothing.
@@ -149,14 +165,19 @@ class WindowController final {
   void Finish(const Ending& ending, const std::vector<std::string>& messages);
   void ShowIdle();
   void ShowProgress(const IndexProgress& progress);
+  void ShowRemembered();
+  void Offer(FolderBox box, const std::vector<std::string>& folders);
 
   WindowView& view_;
   FileSystem& fs_;
   Cp932Codec& codec_;
+  SettingsStore& settings_;
+  const std::vector<std::string> places_;
   const WindowClock now_;
   std::unique_ptr<Relay> relay_;  // while a run goes on
   std::thread worker_;
-  std::vector<std::string> messages_;                    // told by the run, shown once it has ended
+  std::vector<std::string> messages_;  // told by the run, shown once it has ended
+  std::optional<Remembered> choices_;  // a conversion's, kept once it has passed its checks
   std::chrono::steady_clock::time_point next_delivery_;  // none sooner: see Deliver
   bool converted_ = false;  // a conversion got past its checks and has not been undone
   bool close_requested_ = false;

@@ -1,12 +1,15 @@
 // frmMain on Win32, driven through its controls found by name, with the dialogs injected.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <thread>
 
 #include "app/win32/main_window.h"
+#include "app/win32/settings_store.h"
 #include "tests/test_support.h"
 #include "util/win32/wide.h"
 
@@ -61,8 +64,9 @@ class Win32WindowTest : public test::FolderPair, public win32::Dialogs {
   std::vector<std::string> messages_;
   std::error_code error_;
   std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(error_);
+  SettingsInMemory settings_;
   SlowFileSystem slow_{fs_};
-  win32::MainWindow window_{*this, slow_, *codec_};
+  win32::MainWindow window_{*this, slow_, *codec_, settings_};
 };
 
 TEST_F(Win32WindowTest, ControlsLayoutTheBoundReadOnlyLogTabAndAnAltSRun) {
@@ -133,6 +137,40 @@ TEST_F(Win32WindowTest, TheWindowAnswersDuringALongRunAndAClosedOneClosesAfterIt
   Pump([&] { return window_.hwnd() == nullptr; });
   EXPECT_EQ(window_.hwnd(), nullptr);
   EXPECT_TRUE(messages_.empty());  // a stop by closing asks nothing more
+}
+
+// Dropped on a box or beside it (on its label), a folder or a program's path fills that box.
+TEST_F(Win32WindowTest, ADroppedFolderOrProgramFillsTheBoxItIsDroppedOn) {
+  const auto drop = [&](const std::string& path, const char* on) {
+    RECT rect;
+    GetWindowRect(Control(on), &rect);
+    MapWindowPoints(nullptr, window_.hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+    const std::wstring wide = Widen(path);
+    const HGLOBAL memory =
+        GlobalAlloc(GHND, sizeof(DROPFILES) + (wide.size() + 2) * sizeof(wchar_t));
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->pt = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    files->fWide = TRUE;
+    std::memcpy(files + 1, wide.c_str(), wide.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SendMessageW(window_.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  };
+  drop(dir_.Path("m"), "txtKatju");
+  drop(live2ch_ + "live2ch.exe", "Label1_1");
+  drop(katjusha_, "txtState");  // on no box
+  EXPECT_EQ(Text(Control("txtKatju")), dir_.Path("m"));
+  EXPECT_EQ(Text(Control("txtLive")), live2ch_);
+}
+
+TEST(Win32SettingsTest, TheIniFileKeepsTextsOutsideTheAnsiCodePageAndABrokenOneIsIgnored) {
+  test::TempDir dir;
+  const std::wstring path = Widen(dir.Path("m/mirelda.ini"));
+  win32::IniSettingsStore(path).SetValue("katjusha", "C:\\かちゅ～しゃ\\");
+  EXPECT_EQ(win32::IniSettingsStore(path).Value("katjusha"), "C:\\かちゅ～しゃ\\");
+  EXPECT_FALSE(win32::IniSettingsStore(path).Value("live2ch"));
+  test::WriteBytes(dir.Path("m/mirelda.ini"), std::string("\xff\xfe[\0k\0\xff\xfe=", 10));
+  EXPECT_FALSE(win32::IniSettingsStore(path).Value("katjusha"));
 }
 
 TEST(Win32PickerTest, TheBufferIsCutToTheFolder) {

@@ -18,6 +18,8 @@ class SlowFileSystem final : public mirelda::ForwardingFileSystem {
   }
 };
 
+#include "app/qt/settings_store.h"
+
 class MainWindowTest : public QObject {
   Q_OBJECT
   // A shown window whose "..." buttons filled their boxes: a run only then passes its checks.
@@ -28,7 +30,8 @@ class MainWindowTest : public QObject {
     std::unique_ptr<mirelda::Cp932Codec> codec = mirelda::Cp932Codec::Open(error);
     std::unique_ptr<mirelda::FileSystem> native = mirelda::MakeNativeFileSystem();
     SlowFileSystem fs{*native};
-    mirelda::qt::MainWindow w{*this, fs, *codec};
+    mirelda::SettingsInMemory settings;
+    mirelda::qt::MainWindow w{*this, fs, *codec, settings};
     QPlainTextEdit* log = w.findChild<QPlainTextEdit*>("txtState");
     Rig() {
       QFile(katjusha.filePath("Katjusha.exe")).open(QIODevice::WriteOnly);
@@ -40,13 +43,13 @@ class MainWindowTest : public QObject {
       messages << log->toPlainText().section('\n', -2) + text;
     }
     bool Confirm(QWidget*, const QString&) override { return false; }
-    QString ChooseFolder(QWidget*, const QString&) override { return picks.takeFirst(); }
+    QString ChooseFolder(QWidget*, const QString&, const QString&) override {
+      return picks.takeFirst();
+    }
     QPushButton* Button(const char* name) { return w.findChild<QPushButton*>(name); }
   };
 
  private slots:
-  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }  // no settings of the user's
-
   void controlsLayoutReadOnlyLogTabOrderAndAnAltSRun() {
     Rig rig;
     QCOMPARE(rig.log->geometry(), QRect(272, 8, 257, 110));
@@ -118,6 +121,39 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(!closing.w.isVisible());  // closed after the run
     QVERIFY(closing.messages.isEmpty());
     QVERIFY(closing.log->toPlainText().endsWith(u"変換を中止しました\n"_qs));
+  }
+
+  // Dropped on a box or beside it (on its label), a folder or a program's path fills that box.
+  void droppedFoldersAndProgramsFillTheBoxTheyAreDroppedOn() {
+    Rig rig;
+    QTemporaryDir other;
+    QFile(other.filePath("live2ch.exe")).open(QIODevice::WriteOnly);
+    const auto drop = [&](const QString& path, const char* on, const char* box) {
+      QMimeData data;
+      data.setUrls({QUrl::fromLocalFile(path)});
+      const QPoint at = rig.w.findChild<QWidget*>(on)->geometry().center();
+      QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(&rig.w, &enter);
+      QApplication::sendEvent(&rig.w, &drop);
+      return rig.w.findChild<QLineEdit*>(box)->text();
+    };
+    QCOMPARE(drop(other.path(), "txtKatju", "txtKatju"), other.path());
+    QCOMPARE(drop(other.filePath("live2ch.exe"), "Label1_1", "txtLive"), other.path() + "/");
+    QCOMPARE(drop(rig.live2ch.path(), "txtState", "txtKatju"), other.path());  // on no box
+    QCOMPARE(rig.w.findChild<QLineEdit*>("txtLive")->text(), other.path() + "/");
+  }
+
+  void theSettingsFileKeepsTheTextsAndABrokenOneIsIgnored() {
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    mirelda::qt::QtSettingsStore().SetValue("katjusha", "/ほーむ/k");
+    QCOMPARE(mirelda::qt::QtSettingsStore().Value("katjusha").value_or(""), "/ほーむ/k");
+    QFile file(config.filePath("mirelda/mirelda.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[General\nkatjusha=/x\n\xff");
+    file.close();
+    QVERIFY(!mirelda::qt::QtSettingsStore().Value("katjusha"));
   }
 };
 
