@@ -140,7 +140,9 @@ void MainWindow::CreateControls(HINSTANCE instance) {
     const ControlClass kind = ClassOf(control);
     const HWND hwnd = CreateWindowExW(
         kind.ex_style, kind.name, Widen(control.caption).c_str(),
-        WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, hwnd_,
+        WS_CHILD | WS_VISIBLE | kind.style, TwipsToPixels(control.rect.left, dpi),
+        TwipsToPixels(control.rect.top, dpi), TwipsToPixels(control.rect.width, dpi),
+        TwipsToPixels(control.rect.height, dpi), hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance, nullptr);
     const bool log = control.name == "txtState";
     SendMessageW(hwnd, WM_SETFONT, log ? reinterpret_cast<WPARAM>(log_font_) : gui_font, FALSE);
@@ -160,6 +162,8 @@ void MainWindow::PlaceControls() {
   const int extra_height = client.bottom - TwipsToPixels(form::kClientHeight, dpi_);
   for (size_t i = 0; i < controls_.size(); ++i) {
     const form::Control& control = form::kControls[i];
+    // The others keep their place, and a box turned into a drop-down keeps its list's height.
+    if (control.anchor == form::kStays) continue;
     const form::Twips pixels{
         TwipsToPixels(control.rect.left, dpi_), TwipsToPixels(control.rect.top, dpi_),
         TwipsToPixels(control.rect.width, dpi_), TwipsToPixels(control.rect.height, dpi_)};
