@@ -25,16 +25,40 @@ class SearchInOrder final : public SearchListener {
   IndexConversions& conversions_;
 };
 
-// Converts every index while the search finds them; the count's total is known only once the
-// search has ended, and the count ends before the closing line.
+// A search that only counts: it stops when the run is stopped, and leaves the folders that cannot
+// be listed to the search that converts.
+class CountingSearch final : public SearchListener {
+ public:
+  explicit CountingSearch(Context& cx) : cx_(cx) {}
+  void BeforeListing() override { cx_.BeforeListing(); }
+  void CannotList(const std::string&, std::error_code) override {}
+
+ private:
+  Context& cx_;
+};
+
+// How many indexes the log tree holds: listing it is cheap next to converting it, and the total
+// lets the progress tell a percentage and the time left.
+std::size_t CountIndexes(Context& cx, const std::string& pattern) {
+  CountingSearch search(cx);
+  std::size_t count = 0;
+  FindFiles(cx.files().fs(), search, pattern, true, [&count](const std::string&) { ++count; });
+  return count;
+}
+
+// Converts every index while the search finds them, against the total counted first; indexes
+// that come meanwhile raise it. The count ends before the closing line.
 void ConvertFoundIndexes(Context& cx) {
   const std::string& katjusha = cx.katjusha_folder();
+  const std::string pattern = katjusha + "log" + kSep + "*.idx";
+  IndexCounter counter(cx, std::nullopt);
+  const std::size_t counted = CountIndexes(cx, pattern);
+  counter.SetTotal(counted);
   IndexConversions conversions(cx);
   SearchInOrder search(cx, conversions);
-  IndexCounter counter(cx, std::nullopt);
   std::size_t found = 0;
   const auto convert = [&](const std::string& path) {
-    ++found;
+    if (++found > counted) counter.SetTotal(found);
     // Every path found starts with the Katjusha folder; only that part is swapped, so the
     // tree is mirrored exactly even where the folder's text recurs further on.
     conversions.Add(path, cx.live2ch_folder() + path.substr(katjusha.size()),
@@ -44,13 +68,13 @@ void ConvertFoundIndexes(Context& cx) {
                     });
   };
   try {
-    FindFiles(cx.files().fs(), search, katjusha + "log" + kSep + "*.idx", true, convert);
+    FindFiles(cx.files().fs(), search, pattern, true, convert);
   } catch (const RunStopped&) {
     // What was found before the stop is converted and reported, as one index at a time would be.
     conversions.Finish();
     throw;
   }
-  counter.SetTotal(found);
+  if (found != counted) counter.SetTotal(found);
   conversions.Finish();
 }
 

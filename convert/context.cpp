@@ -17,7 +17,7 @@ bool IsMissing(std::error_code error) {
 }  // namespace
 
 void Context::ReportWriteFailure(const std::string& path, std::error_code error) {
-  AddLine(path + "に書き込めませんでした");
+  report_.AddFailureLine(path + "に書き込めませんでした");
   ++failure_lines_;
   report_.ExplainFailure(path, error);
   CountFailure();
@@ -40,12 +40,12 @@ void Context::SyncWritten() {
   }
 }
 
-void Context::BeforeListing() {
+void Context::StopIfAsked() {
   if (!report_.ShouldGoOn()) throw RunStopped{};
 }
 
 void Context::CannotList(const std::string& folder, std::error_code reason) {
-  AddLine(folder + "を読み込めませんでした");
+  report_.AddFailureLine(folder + "を読み込めませんでした");
   ++failure_lines_;
   report_.ExplainFailure(folder, reason);
   CountFailure();

@@ -72,7 +72,10 @@ class Context final : public SearchListener {
   int odd_indexes() const { return odd_indexes_; }
 
   /// Throws RunStopped when the user has asked for the run to stop.
-  void BeforeListing() override;
+  void StopIfAsked();
+
+  /// A search stops, when asked to, before each folder.
+  void BeforeListing() override { StopIfAsked(); }
   void CannotList(const std::string& folder, std::error_code reason) override;
 
  private:

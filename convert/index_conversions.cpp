@@ -36,6 +36,8 @@ IndexConversions::~IndexConversions() {
 }
 
 void IndexConversions::Add(std::string from, std::string to, Done done) {
+  // A stop between two indexes drops what is queued: each index written so far is whole.
+  cx_.StopIfAsked();
   Job job;
   job.from = std::move(from);
   job.to = std::move(to);

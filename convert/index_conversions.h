@@ -34,7 +34,7 @@ class IndexConversions {
 
   /// Converts the Katjusha index at `from` into the Live2ch index `to`, making its folder. In its
   /// turn a failed write is reported, then `done` is called, then an index that exists but could
-  /// not be read is reported.
+  /// not be read is reported. Throws RunStopped instead when the user has asked the run to stop.
   void Add(std::string from, std::string to, Done done);
 
   /// Calls `report` in its turn, once everything added before it has been reported.

@@ -25,6 +25,9 @@ class RunReport {
   /// Appends one line to the log.
   virtual void AddLine(const std::string& line) = 0;
 
+  /// Appends one line that tells of a failure: a file not written, a folder not read.
+  virtual void AddFailureLine(const std::string& line) { AddLine(line); }
+
   /// Shows a message that the user closes; returns when it has been closed.
   virtual void ShowMessage(const std::string& text) = 0;
 

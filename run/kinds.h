@@ -12,25 +12,26 @@
 #include "convert/my_board.h"
 #include "convert/name_mail.h"
 #include "convert/warehouses.h"
+#include "run/messages.h"
 
 namespace mirelda {
 
 /// One kind of data: how it is named and converted.
 struct DataKind {
-  std::string_view option;   ///< its name in mirelda-cli's --kinds list, which names it everywhere
-  std::string_view summary;  ///< what it converts, as mirelda-cli's usage shows it
-  bool ticked;               ///< converted unless the user says otherwise
+  std::string_view option;  ///< its name in mirelda-cli's --kinds list, which names it everywhere
+  MessageId summary;        ///< what it converts, as mirelda-cli's usage shows it
+  bool ticked;              ///< converted unless the user says otherwise
   void (*convert)(Context& cx);
 };
 
 /// Every kind, in the order in which a run converts them.
 inline constexpr DataKind kDataKinds[] = {
-    {"fav", "favourites (favorite.idx => favorite.ftd)", true, ConvertFavourites},
-    {"brd", "board buttons (favboard.idx => favboard.fbd)", true, ConvertBoardButtons},
-    {"ftd", "thread warehouses (*.idx => ftd/*.ftd)", true, ConvertWarehouses},
-    {"namemail", "name and mail lists (namelist.txt, maillist.txt)", true, ConvertNameMailLists},
-    {"myboard", "external board list (other.brd => myboard.brd)", true, ConvertMyBoard},
-    {"allidx", "every thread index of the log tree", false, ConvertAllIndexes},
+    {"fav", MessageId::kKindFavourites, true, ConvertFavourites},
+    {"brd", MessageId::kKindBoardButtons, true, ConvertBoardButtons},
+    {"ftd", MessageId::kKindWarehouses, true, ConvertWarehouses},
+    {"namemail", MessageId::kKindNameMailLists, true, ConvertNameMailLists},
+    {"myboard", MessageId::kKindMyBoard, true, ConvertMyBoard},
+    {"allidx", MessageId::kKindAllIndexes, false, ConvertAllIndexes},
 };
 
 /// A choice of kinds: bit i stands for kDataKinds[i].

@@ -8,7 +8,9 @@
 #include "backup/keeping_file_system.h"
 #include "run/run.h"
 #include "util/folder_maker.h"
+#include "util/given_folder.h"
 #include "util/path.h"
+#include "util/places.h"
 
 namespace mirelda {
 namespace {
@@ -218,11 +220,40 @@ int Undo(const BackupRun& run, const std::string& live2ch, std::uint64_t sequenc
   return restorer.failures();
 }
 
+// The folder where Live2ch's files are, for the Live2ch folder as the user gave it: the
+// VirtualStore's, where Windows keeps them there.
+std::string DataFolderOf(const std::string& live2ch_folder, FileSystem& fs) {
+  return Live2chDataFolder(WithSeparator(FolderAsGiven(live2ch_folder, fs, HomeFolder())));
+}
+
 }  // namespace
+
+std::optional<UndoableRun> NewestUndoable(FileSystem& fs, const std::string& live2ch_folder) {
+  const std::vector<BackupRun> runs = ListRuns(fs, DataFolderOf(live2ch_folder, fs));
+  const std::vector<const BackupRun*> targets = PlainTargets(runs);
+  if (targets.empty()) return std::nullopt;
+  UndoableRun undoable{targets.front()->stamp};
+  ForEachChangeNewestFirst(targets.front()->journal,
+                           [&](const std::optional<JournalEntry>& entry, std::string_view) {
+                             if (!entry || entry->folder) return;
+                             if (entry->before == kNoFile) ++undoable.created;
+                             if (entry->before != kNoFile && entry->after != kNoFile) {
+                               ++undoable.replaced;
+                             }
+                           });
+  return undoable;
+}
+
+std::string BackupsOf(const std::string& live2ch_folder, FileSystem& fs) {
+  return BackupRoot(DataFolderOf(live2ch_folder, fs));
+}
 
 RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, FileSystem& fs,
                           std::time_t now) {
-  const std::string live2ch = WithSeparator(request.live2ch_folder);
+  const std::string given = WithSeparator(FolderAsGiven(request.live2ch_folder, fs, HomeFolder()));
+  if (Live2chIsRunning(given, report, fs)) return RestoreOutcome::kLive2chRunning;
+  // What a run wrote into the VirtualStore, and kept there, is put back there.
+  const std::string live2ch = Live2chDataFolder(given);
   if (!fs.IsFolder(BackupRoot(live2ch))) return RestoreOutcome::kNoBackup;
   bool refused = false;
   const auto lock = TakeLock(live2ch, false, report, fs, refused);

@@ -7,28 +7,61 @@
 #include <memory>
 
 #include "backup/keeping_file_system.h"
+#include "run/run_log.h"
+#include "run/texts.h"
+#include "util/given_folder.h"
 #include "util/path.h"
+#include "util/places.h"
+#include "util/virtual_store_file_system.h"
 
 namespace mirelda {
 namespace {
 
 // Checks that both programs are where the folders say and that the folders differ; shows
-// the message of the first check that fails.
+// the message of the first check that fails, with the folder it looked at.
 bool PassesChecks(const RunRequest& request, RunReport& report, TextFiles& files) {
   if (!files.FileExists(request.katjusha_folder + "Katjusha.exe")) {
-    report.ShowMessage("かちゅ～しゃが見つかりません");
+    report.ShowMessage("かちゅ～しゃが見つかりません\n（" + request.katjusha_folder +
+                       "にKatjusha.exeがありません）");
     return false;
   }
   if (!files.FileExists(request.live2ch_folder + "live2ch.exe")) {
-    report.ShowMessage("Live2chが見つかりません");
+    report.ShowMessage("Live2chが見つかりません\n（" + request.live2ch_folder +
+                       "にlive2ch.exeがありません）");
     return false;
   }
   // Live2ch's files written into Katjusha's own folder would overwrite its thread indexes.
   if (files.fs().IsSameFolder(request.katjusha_folder, request.live2ch_folder)) {
-    report.ShowMessage("かちゅ～しゃとLive2chに同じフォルダが指定されています");
+    const bool one_text = request.katjusha_folder == request.live2ch_folder;
+    report.ShowMessage("かちゅ～しゃとLive2chに同じフォルダが指定されています\n（" +
+                       request.katjusha_folder + (one_text ? "" : "、" + request.live2ch_folder) +
+                       "）");
     return false;
   }
-  return true;
+  return !Live2chIsRunning(request.live2ch_folder, report, files.fs());
+}
+
+// Says where the data is read from and written to when Windows keeps it in the VirtualStore:
+// elsewhere than the folders the user named.
+void TellVirtualStore(const RunRequest& request, const std::string& katjusha_store,
+                      const std::string& live2ch_data, RunReport& report) {
+  if (!katjusha_store.empty()) {
+    report.AddLine(request.katjusha_folder + "のデータはVirtualStore（" + katjusha_store +
+                   "）から読みます");
+  }
+  if (live2ch_data != request.live2ch_folder) {
+    report.AddLine(request.live2ch_folder + "のデータはVirtualStore（" + live2ch_data +
+                   "）に書き込みます");
+  }
+}
+
+// A running Katjusha may still change its files while they are read: the user is told, and
+// what it has saved so far is converted.
+void WarnOfRunningKatjusha(const std::string& folder, RunReport& report, FileSystem& fs) {
+  if (IsProgramRunning(fs.FoundPath(folder + "Katjusha.exe"))) {
+    report.AddLine(
+        "かちゅ～しゃが起動しています。終了してから変換すると、最新のデータが変換されます");
+  }
 }
 
 // Runs one converter; an error that escapes it (out of memory) is logged and the run goes on.
@@ -46,12 +79,39 @@ void RunConverter(Context& cx, const DataKind& kind) {
 bool RunConverters(Context& cx, const KindSet& kinds) {
   try {
     for (size_t i = 0; i < kinds.size(); ++i) {
-      if (kinds[i]) RunConverter(cx, kDataKinds[i]);
+      if (!kinds[i]) continue;
+      cx.StopIfAsked();
+      RunConverter(cx, kDataKinds[i]);
     }
   } catch (const RunStopped&) {
     return false;
   }
   return true;
+}
+
+// The message that ends a run that got past its checks; a saved log is named where it holds
+// failures that the user has to look at.
+std::string ClosingMessage(const RunRequest& request, bool stopped, int failures,
+                           const std::string& saved_log) {
+  if (stopped) return kStoppedLine;
+  if (request.dry_run) return "確認が終わりました。ファイルは何も書き込んでいません";
+  if (failures == 0) return "すべて変換終了";
+  std::string message = "変換は終わりましたが、失敗が" + std::to_string(failures) + "件あります。";
+  if (!saved_log.empty()) message += "\r\n" + saved_log;
+  return message;
+}
+
+// Saves the log in the run's backup folder, if the run made one: "" when it did not.
+std::string SaveLog(const RunLog& log, Context& cx, const KeepingFileSystem& writes,
+                    FileSystem& fs) {
+  const std::string folder = writes.backup_folder();
+  if (folder.empty()) return "";
+  const std::string path = folder + std::string(kLogName);
+  std::error_code error = log.Save(fs, path);
+  if (!error) error = fs.SyncWritten();
+  if (!error) return path;
+  cx.ReportWriteFailure(path, error);
+  return "";
 }
 
 }  // namespace
@@ -61,10 +121,22 @@ std::string WithSeparator(std::string folder) {
   return folder;
 }
 
-RunRequest Normalised(RunRequest request) {
-  request.katjusha_folder = WithSeparator(std::move(request.katjusha_folder));
-  request.live2ch_folder = WithSeparator(std::move(request.live2ch_folder));
+RunRequest Normalised(RunRequest request, FileSystem& fs) {
+  const std::string home = HomeFolder();
+  request.katjusha_folder = WithSeparator(FolderAsGiven(request.katjusha_folder, fs, home));
+  request.live2ch_folder = WithSeparator(FolderAsGiven(request.live2ch_folder, fs, home));
   return request;
+}
+
+std::string Live2chDataFolder(const std::string& folder) {
+  const std::string store = RunsElevated() ? "" : VirtualStoreOf(folder);
+  return store.empty() ? folder : store;
+}
+
+bool Live2chIsRunning(const std::string& folder, RunReport& report, FileSystem& fs) {
+  if (!IsProgramRunning(fs.FoundPath(folder + "live2ch.exe"))) return false;
+  report.ShowMessage("Live2chが起動しています。終了してから変換してください");
+  return true;
 }
 
 std::string SummaryLine(const WriteCounts& counts, int odd_indexes, int failure_lines) {
@@ -98,33 +170,51 @@ std::unique_ptr<HeldFile> TakeLock(const std::string& live2ch_folder, bool dry_r
   return lock;
 }
 
+bool PassesChecks(RunRequest request, RunReport& report, FileSystem& fs, Cp932Codec& codec) {
+  request = Normalised(std::move(request), fs);
+  TextFiles files(fs, codec);
+  return PassesChecks(request, report, files);
+}
+
 RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, Cp932Codec& codec) {
-  request = Normalised(std::move(request));
-  if (TextFiles plain(fs, codec); !PassesChecks(request, report, plain)) {
+  request = Normalised(std::move(request), fs);
+  // Katjusha's files as Katjusha sees them, and Live2ch's where Live2ch looks first.
+  const std::string katjusha_store = VirtualStoreOf(request.katjusha_folder);
+  VirtualStoreFileSystem reads(fs, request.katjusha_folder, katjusha_store);
+  const std::string live2ch_data = Live2chDataFolder(request.live2ch_folder);
+  if (TextFiles plain(reads, codec); !PassesChecks(request, report, plain)) {
     return RunOutcome::kChecksFailed;
   }
+
   // However a Live2ch path leads there (a link, a junction), Katjusha's files are only read.
-  fs.BeginRun(request.katjusha_folder);
+  reads.BeginRun(request.katjusha_folder);
+  const struct RunEnd {
+    FileSystem& fs;
+    ~RunEnd() { fs.EndRun(); }
+  } run_end{reads};
   bool refused = false;
-  const auto lock = TakeLock(request.live2ch_folder, request.dry_run, report, fs, refused);
+  const auto lock = TakeLock(live2ch_data, request.dry_run, report, reads, refused);
   if (refused) return RunOutcome::kChecksFailed;
 
   WriteSettings settings;
-  settings.live2ch_folder = request.live2ch_folder;
+  settings.live2ch_folder = live2ch_data;
   const std::time_t now = std::time(nullptr);
   settings.stamp = StampOf(now);
   settings.dry_run = request.dry_run;
   settings.keep_backup = request.keep_backup;
-  settings.journal = {NextSequence(ListRuns(fs, request.live2ch_folder)),
+  settings.journal = {NextSequence(ListRuns(reads, live2ch_data)),
                       RunKind::kConversion,
-                      AbsoluteFolder(request.live2ch_folder),
+                      AbsoluteFolder(live2ch_data),
                       AbsoluteFolder(request.katjusha_folder),
                       "",
                       now};
-  KeepingFileSystem writes(fs, settings);
+  KeepingFileSystem writes(reads, settings);
   TextFiles files(writes, codec);
-  report.AddLine("各変換作業を開始します");
-  Context cx(request.katjusha_folder, request.live2ch_folder, report, files, request.jobs);
+  RunLog log(report);
+  TellVirtualStore(request, katjusha_store, live2ch_data, log);
+  WarnOfRunningKatjusha(request.katjusha_folder, log, fs);
+  log.AddLine("各変換作業を開始します");
+  Context cx(request.katjusha_folder, live2ch_data, log, files, request.jobs);
   const bool stopped = !RunConverters(cx, request.kinds);
   // A stopped run's backup is as much needed for a restore, and what it wrote is kept as well,
   // so it is made as durable.
@@ -132,12 +222,19 @@ RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, 
     cx.ReportWriteFailure(writes.backup_folder() + std::string(kManifestName), error);
   }
   cx.SyncWritten();
+  if (stopped) {
+    log.AddLine(kStoppedLine);
+  } else {
+    if (writes.kept_any()) {
+      log.AddLine(writes.backup_folder() + "に置き換え前のファイルを保存しました");
+    }
+    log.AddLine(SummaryLine(writes.counts(), cx.odd_indexes(), cx.failure_lines()));
+    log.AddLine("すべて変換完了");
+  }
+  log.RepeatFailures();
+  const std::string saved = SaveLog(log, cx, writes, fs);
+  report.ShowMessage(ClosingMessage(request, stopped, cx.failures(), saved));
   if (stopped) return RunOutcome::kStopped;
-  if (writes.kept_any())
-    report.AddLine(writes.backup_folder() + "に置き換え前のファイルを保存しました");
-  report.AddLine(SummaryLine(writes.counts(), cx.odd_indexes(), cx.failure_lines()));
-  report.AddLine("すべて変換完了");
-  report.ShowMessage("すべて変換終了");
   return cx.failures() == 0 ? RunOutcome::kCompleted : RunOutcome::kCompletedWithFailures;
 }
 

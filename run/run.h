@@ -38,8 +38,19 @@ enum class RunOutcome {
 /// The folder text ending in one separator, as the run uses it. "/k" => "/k/", "" => "/".
 std::string WithSeparator(std::string folder);
 
-/// Both folder texts of a request ending in the separator: the texts a window shows back.
-RunRequest Normalised(RunRequest request);
+/// Both folder texts of a request as people mean them (FolderAsGiven, "~/" the home folder),
+/// ending in the separator: the texts a window shows back.
+RunRequest Normalised(RunRequest request, FileSystem& fs);
+
+/// The folder that Live2ch's files are written to for the Live2ch folder `folder` (ending in the
+/// separator): its VirtualStore counterpart, which Live2ch reads first, when there is one and
+/// the program runs without administrator rights; the folder itself otherwise.
+std::string Live2chDataFolder(const std::string& folder);
+
+/// True, once the message that says so has been shown, when the live2ch.exe of `folder` (ending
+/// in the separator) is running: it saves its favourites and board list over anything written
+/// meanwhile when it exits, and on Windows it holds its files open.
+bool Live2chIsRunning(const std::string& folder, RunReport& report, FileSystem& fs);
 
 /// The line that sums up what a run wrote, logged before the last one.
 /// => "新規1件、置換2件、変更なし3件、変なidx4件、失敗5件".
@@ -55,11 +66,17 @@ std::string AbsoluteFolder(const std::string& folder);
 std::unique_ptr<HeldFile> TakeLock(const std::string& live2ch_folder, bool dry_run,
                                    RunReport& report, FileSystem& fs, bool& refused);
 
-/// Normalises the request's folders, checks for Katjusha.exe and live2ch.exe and that the
-/// folders differ, then converts each requested kind in the fixed order, reporting as it goes,
-/// never writing into the Katjusha folder; what it wrote is durable before it reports the end.
-/// A file whose bytes would not change is left alone, and one that is replaced is first kept in
-/// the backup folder named for the run's start, under the Live2ch folder.
+/// The checks of a run, which it makes before it writes anything: Katjusha.exe and live2ch.exe
+/// in the request's folders, and two folders that differ. The message of the first that fails
+/// is shown.
+bool PassesChecks(RunRequest request, RunReport& report, FileSystem& fs, Cp932Codec& codec);
+
+/// Normalises the request's folders, checks for Katjusha.exe and live2ch.exe, that the folders
+/// differ and that this Live2ch is not running (it would save its own files over the new ones
+/// when it exits), warns of a running Katjusha, then converts each requested kind in the fixed
+/// order, reporting as it goes, never writing into the Katjusha folder; what it wrote is durable
+/// before it reports the end. A file whose bytes would not change is left alone, and one that is
+/// replaced is first kept in the backup folder named for the run's start, under the Live2ch folder.
 RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, Cp932Codec& codec);
 
 }  // namespace mirelda

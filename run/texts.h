@@ -13,9 +13,12 @@ inline constexpr char kVersion[] = MIRELDA_VERSION;
 inline constexpr char kStartupNotice[] =
     "このコンバータを実行すると、Live2chの各種設定ファイル、\r\n"
     "ログファイルは全て無視し、かちゅ～しゃから変換したものに置き換えます\r\n"
-    "Live2chを殆ど使っていない状態で実行するなら問題ありませんが、\r\n"
-    "有る程度使ってあるなら万が一に備えバックアップしておく事をお奨めします\r\n"
+    "置き換える前のファイルは、すべてLive2chのフォルダのmirelda-backupに保存されます\r\n"
+    "変換は「元に戻す」（コマンドラインでは--restore）で取り消せます\r\n"
     "かちゅ～しゃのファイルは読み込むだけですので、一切破壊される事はありません";
+
+/// The last line of a run that the user stopped, and its closing message.
+inline constexpr char kStoppedLine[] = "変換を中止しました";
 
 /// A count as the front ends show it, the thousands separated by ",". 20000 => "20,000".
 inline std::string GroupedCount(std::size_t count) {

@@ -6,6 +6,7 @@
 
 #include "backup/keeping_file_system.h"
 #include "run/restore.h"
+#include "run/run_log.h"
 #include "tests/test_support.h"
 #include "util/path.h"
 
@@ -50,6 +51,7 @@ class BackupTest : public test::FolderPair {
   test::Files Kept() const {
     test::Files files = test::Snapshot(live2ch_ + test::P("mirelda-backup/") + Stamp());
     files.erase(std::string(kManifestName));
+    files.erase(std::string(kLogName));
     return files;
   }
 
@@ -90,8 +92,41 @@ TEST_F(BackupTest, AFileThatCannotBeKeptIsNotReplaced) {
   };
   EXPECT_EQ(Run("namemail"), RunOutcome::kCompletedWithFailures);
   EXPECT_EQ(Live2ch("namelist.txt"), test::Sjis("old"));
-  EXPECT_EQ(ConverterLines(), (Lines{live2ch_ + "namelist.txtに書き込めませんでした"}));
-  EXPECT_EQ(report_.lines.end()[-2], "新規1件、置換0件、変更なし0件、変なidx0件、失敗1件");
+  const std::string failure = live2ch_ + "namelist.txtに書き込めませんでした";
+  EXPECT_EQ(ConverterLines(), Lines{failure});
+  EXPECT_EQ(Lines(report_.lines.end() - 4, report_.lines.end()),
+            (Lines{"新規1件、置換0件、変更なし0件、変なidx0件、失敗1件", "すべて変換完了",
+                   "失敗した項目：", failure}));
+}
+
+// However long the log, a failure is neither lost nor hidden: it stays in the saved log and is
+// listed again at the end. Beyond the saved log's limit only failure lines are kept, and a last
+// line counts the others.
+TEST_F(BackupTest, AFailureOutlivesTwentyThousandLinesInTheSavedLogAndTheFinalList) {
+  std::string favourites;
+  for (int i = 0; i < 20000; ++i) favourites += "h\\b\\" + std::to_string(i) + ".idx\r\n";
+  Katjusha("favorite.idx", favourites);
+  Live2ch("namelist.txt", "old");  // replaced: the run keeps a backup folder
+  fs_.fail_write = [](const std::string& path) { return path.ends_with("maillist.txt"); };
+  EXPECT_EQ(Run("fav,namemail"), RunOutcome::kCompletedWithFailures);
+  const std::string failure = live2ch_ + "maillist.txtに書き込めませんでした";
+  EXPECT_EQ(Lines(report_.lines.end() - 2, report_.lines.end()),
+            (Lines{"失敗した項目：", failure}));
+  const std::string saved = test::ReadBytes(live2ch_ + test::P("mirelda-backup/") + Stamp() + kSep +
+                                            std::string(kLogName));
+  EXPECT_GT(saved.size(), 20000u * 20);
+  EXPECT_LT(saved.find(failure), saved.find("すべて変換完了"));  // in its place, and again:
+  EXPECT_TRUE(saved.ends_with("すべて変換完了\r\n失敗した項目：\r\n" + failure + "\r\n"));
+
+  RunLog log(report_, 100);
+  for (const char* line : {"a", "b", "c"}) log.AddLine(std::string(40, *line));
+  log.AddFailureLine(failure);
+  log.RepeatFailures();
+  ASSERT_FALSE(log.Save(fs_, dir_.Path("log.txt")));
+  EXPECT_EQ(test::ReadBytes(dir_.Path("log.txt")),
+            "\xEF\xBB\xBF" + std::string(40, 'a') + "\r\n" + std::string(40, 'b') + "\r\n" +
+                failure + "\r\n失敗した項目：\r\n" + failure +
+                "\r\nログが大きすぎるため、ほかの1行を省きました\r\n");
 }
 
 // A dry run tells what a real run would do, line for line, and leaves every file and folder as
@@ -119,7 +154,9 @@ TEST_F(BackupTest, ADryRunLogsWhatARealRunWouldAndChangesNothing) {
   dry_run_ = false;
   EXPECT_EQ(Run("fav,brd,ftd,namemail,allidx"), RunOutcome::kCompletedWithFailures);
   Lines real = report_.lines;
-  real.erase(real.end() - 3);  // the backup folder's line
+  std::erase_if(real, [](const std::string& line) {  // the backup folder's line
+    return line.ends_with("に置き換え前のファイルを保存しました");
+  });
   EXPECT_EQ(dry, real);
   EXPECT_TRUE(Logged(live2ch_ + "maillist.txtに書き込めませんでした"));
 }

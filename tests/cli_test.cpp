@@ -4,11 +4,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
+#include <tuple>
 
 #ifndef _WIN32
 #include <unistd.h>
 #endif
 
+#include "app/cli/options.h"
 #include "tests/test_support.h"
 
 namespace mirelda {
@@ -37,6 +39,9 @@ class CliTest : public ::testing::Test {
   }
 
   CliTest() {
+#ifndef _WIN32
+    setenv("LC_ALL", "C", 1);  // the English messages, unless a test asks for others
+#endif
     fs::copy(MIRELDA_EXAMPLES "/katjusha", dir_.Path("K"), fs::copy_options::recursive);
     fs::copy(MIRELDA_EXAMPLES "/live2ch", dir_.Path("L"), fs::copy_options::recursive);
   }
@@ -86,16 +91,71 @@ TEST_F(CliTest, UsageErrorsSayWhatIsWrongAndDoNothing) {
   }
 }
 
-TEST_F(CliTest, HelpShowsKindsAndNoticeVersionTheVersionAndAMissingProgramExitsOne) {
-  for (const char* help : {"--help", "-h"}) {
-    EXPECT_EQ(Cli({help}), 0);
-    EXPECT_NE(Out().find("allidx    every thread index of the log tree\n"), std::string::npos);
-    EXPECT_NE(Out().find("かちゅ～しゃのファイルは読み込むだけですので"), std::string::npos);
+#ifndef _WIN32
+TEST_F(CliTest, FindPrintsTheProgramsFoldersInTheWinePrefixAndHomeAndFindingNoneIsNoFailure) {
+  const std::string x86 = dir_.Path("h/.wine/drive_c/Program Files (x86)/");
+  test::WriteBytes(x86 + "Katjusha/KATJUSHA.EXE", "");
+  test::WriteBytes(x86 + "Live2ch/live2ch.exe", "");
+  test::WriteBytes(dir_.Path("h/apps/k2/Katjusha.exe"), "");
+  EXPECT_EQ(Cli({"--find"}, ">out 2>err", "HOME='" + dir_.Path("h") + "' WINEPREFIX= "), 0);
+  EXPECT_EQ(Out(), "katjusha\t" + x86 + "Katjusha\nkatjusha\t" + dir_.Path("h/apps/k2") +
+                       "\nlive2ch\t" + x86 + "Live2ch\n");
+  EXPECT_EQ(Cli({"--find"}, ">out 2>err", "HOME='" + dir_.Path("none") + "' WINEPREFIX= "), 0);
+  EXPECT_EQ(Out() + Err(), "");
+}
+#endif
+
+TEST_F(CliTest, HelpAndMessagesSpeakTheLanguageOfTheLocaleUnlessLangSaysOtherwise) {
+  const std::string usage_ja = "\n使い方: mirelda-cli [--kinds 種類]";
+  const std::string usage_en = "\nusage: mirelda-cli [--kinds LIST]";
+  // The locale as the shell sets it; Windows asks for the user's UI language instead.
+  const std::tuple<std::string, std::vector<std::string>, int, std::string> cases[] = {
+      {"LANG=ja_JP.UTF-8", {"--help"}, 0, "allidx    logフォルダの下のすべてのidx\n"},
+      {"LANG=C", {"-h"}, 0, "allidx    every thread index of the log tree\n"},
+      {"LC_MESSAGES=ja_JP.UTF-8",
+       {"--kinds=x", "K", "L"},
+       2,
+       "mirelda-cli: 'x'という種類はありません" + usage_ja},
+      {"LANG=C",
+       {"--lang=ja", "only-one"},
+       2,
+       "mirelda-cli: かちゅ～しゃのフォルダとLive2chのフォルダを指定してください" + usage_ja},
+      {"LANG=ja_JP.UTF-8",
+       {"x", "--lang", "de"},
+       2,
+       "mirelda-cli: --langにはjaかenを指定してください" + usage_ja},
+      {"LANG=ja_JP.UTF-8",
+       {"--restore", "L", "--lang", "en"},
+       1,
+       "mirelda-cli: " + test::P("L/mirelda-backup/") + ": no backup to restore\n"},
+      {"LANG=C",
+       {"--lang", "en", "--bogus"},
+       2,
+       "mirelda-cli: unknown option '--bogus'" + usage_en},
+  };
+  for (const auto& [locale, args, status, expected] : cases) {
+#ifdef _WIN32
+    if (locale.find("ja") != std::string::npos) continue;
+    const std::string before;
+#else
+    const std::string before = "env -u LC_ALL -u LC_MESSAGES -u LANG " + locale + " ";
+#endif
+    EXPECT_EQ(Cli(args, ">out 2>err", before), status) << locale;
+    if (status == 0) {
+      EXPECT_NE(Out().find(expected), std::string::npos) << locale;
+      EXPECT_NE(Out().find("かちゅ～しゃのファイルは読み込むだけですので"), std::string::npos);
+    } else {
+      EXPECT_EQ(Err().rfind(expected, 0), 0u) << Err();
+    }
   }
+}
+
+TEST_F(CliTest, VersionTellsTheVersionAndAMissingProgramOrBackupExitsOne) {
   EXPECT_EQ(Cli({"--version"}), 0);
   EXPECT_EQ(Out(), "mirelda-cli 1.00\n");
   EXPECT_EQ(Cli({"L", "L"}), 1);
-  EXPECT_EQ(Err(), "かちゅ～しゃが見つかりません\n");
+  EXPECT_EQ(Err(),
+            "かちゅ～しゃが見つかりません\n（" + test::P("L/") + "にKatjusha.exeがありません）\n");
   EXPECT_EQ(Out(), "");
   EXPECT_EQ(Cli({"--restore", "L"}), 1);
   EXPECT_EQ(Err(), "mirelda-cli: " + test::P("L/mirelda-backup/") + ": no backup to restore\n");
@@ -116,6 +176,9 @@ TEST_F(CliTest, TheSampleConvertsToExactlyTheKnownFilesAndLogAndRestoresWhole) {
   for (const auto& [name, bytes] : before) {
     if (after.at(name) != bytes) kept["mirelda-backup/" + stamp + "/" + name] = bytes;
   }
+  // The log is saved with them, as Notepad reads it.
+  kept["mirelda-backup/" + stamp + "/mirelda-log.txt"] =
+      "\xEF\xBB\xBF" + std::regex_replace(Out(), std::regex("\n"), "\r\n");
   test::Files backups;
   EXPECT_EQ(Live2chFiles(&backups), after);
   EXPECT_EQ(backups, kept);
@@ -180,8 +243,54 @@ TEST_F(CliTest, KindsReplaceTheDefaultsInBothSpellings) {
   EXPECT_EQ(Out(),
             "各変換作業を開始します\n板ボタンを変換します\n8件ありました\n板ボタン変換完了\n"
             "新規1件、置換0件、変更なし0件、変なidx0件、失敗0件\nすべて変換完了\n");
-  // and maillist.txt, favboard.fbd, the lock and the journal of the run that made favboard.fbd
-  EXPECT_EQ(test::Snapshot(dir_.Path("L")).size(), 7u);
+  // and maillist.txt, favboard.fbd, the lock, and the journal and log of the run that made
+  // favboard.fbd
+  EXPECT_EQ(test::Snapshot(dir_.Path("L")).size(), 8u);
+}
+
+TEST(LanguageTest, TheFirstLocaleVariableSetDecidesAndLangOverridesIt) {
+  const auto ja = Language::kJapanese;
+  const auto en = Language::kEnglish;
+  struct Case {
+    const char* lc_all;
+    const char* lc_messages;
+    const char* lang;
+    std::vector<std::string> args;
+    Language expected;
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, nullptr, {}, en},
+      {nullptr, nullptr, "ja_JP.UTF-8", {}, ja},
+      {nullptr, nullptr, "C", {}, en},
+      {nullptr, "ja_JP.eucJP", "C", {}, ja},
+      {"", "", "ja", {}, ja},  // set but empty is unset
+      {"C", "ja_JP.UTF-8", "ja_JP.UTF-8", {}, en},
+      {"ja_JP.UTF-8", "en_US.UTF-8", "C", {}, ja},
+      {nullptr, nullptr, "jam", {}, ja},
+      {"en_US.UTF-8", nullptr, nullptr, {"--lang", "ja", "k", "l"}, ja},
+      {nullptr, nullptr, "ja_JP.UTF-8", {"--lang=ja", "--lang=en"}, en},
+      {nullptr, nullptr, "ja_JP.UTF-8", {"--lang=fr"}, ja},
+      {nullptr, nullptr, "C", {"--", "--lang=ja"}, en},  // a folder, not an option
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(cli::ChosenLanguage(c.args, LanguageOfLocale(c.lc_all, c.lc_messages, c.lang)),
+              c.expected)
+        << (c.lang ? c.lang : "-") << " " << c.args.size();
+  }
+}
+
+TEST(MessagesTest, CommonFailuresAreWordedByTheProgramAndOthersByTheSystem) {
+  const Messages ja(Language::kJapanese);
+  const Messages en(Language::kEnglish);
+  EXPECT_EQ(ja.Reason(std::make_error_code(std::errc::device_or_resource_busy)),
+            "ほかのプログラムが使用中です");
+  EXPECT_EQ(ja.Reason(std::make_error_code(std::errc::read_only_file_system)),
+            "読み取り専用のドライブです");
+  EXPECT_EQ(en.Reason(std::make_error_code(std::errc::no_space_on_device)),
+            "No space left on device");
+  const std::error_code other = std::make_error_code(std::errc::invalid_argument);
+  EXPECT_EQ(en.Reason(other), other.message());
+  EXPECT_EQ(ja(MessageId::kProgressCounted, {"1/2", "3", "0:04"}), "1/2件　3件/秒　残り0:04");
 }
 
 }  // namespace

@@ -118,6 +118,22 @@ TEST_F(FileLayerTest, NewFilesAppearOnlyWholeAndOnlyDeadWritersTemporariesAreRem
   EXPECT_EQ(Live2ch(live), "half");
 }
 
+// A run takes a folder's listing for what it holds; another program's file is still never
+// written over, and is seen once the run has ended.
+TEST_F(FileLayerTest, AFileThatAppearsDuringARunIsNeverWrittenOverAndIsSeenAfterIt) {
+  Live2ch("log/0.idx", "");
+  const std::string path = live2ch_ + "log/1.idx";
+  std::string bytes;
+  fs_.BeginRun(katjusha_);
+  EXPECT_EQ(fs_.ReadWhole(path, bytes), std::errc::no_such_file_or_directory);
+  Live2ch("log/1.idx", "theirs");
+  EXPECT_EQ(fs_.ReplaceWhole(path, "ours"), std::errc::file_exists);
+  EXPECT_EQ(Live2ch("log/1.idx"), "theirs");
+  fs_.EndRun();
+  EXPECT_FALSE(fs_.ReadWhole(path, bytes));
+  EXPECT_EQ(bytes, "theirs");
+}
+
 TEST_F(FileLayerTest, AFifoNamedLikeAnIndexIsNeverOpened) {
   Katjusha("favorite.idx", "h\\b\\1.idx\r\nh\\b\\2.idx\r\n");
   fs::create_directories(katjusha_ + "log/h/b");

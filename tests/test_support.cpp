@@ -110,9 +110,10 @@ RunOutcome FolderPair::Run(const std::string& kinds, int jobs) {
 
 std::vector<std::string> FolderPair::ConverterLines() const {
   // Every run that gets past its checks opens with one line and closes with its summary and
-  // one more.
-  if (report_.lines.size() < 3) return {};
-  return {report_.lines.begin() + 1, report_.lines.end() - 2};
+  // one more, which the list of failures may follow.
+  const auto end = std::find(report_.lines.begin(), report_.lines.end(), "すべて変換完了");
+  if (end - report_.lines.begin() < 2) return {};
+  return {report_.lines.begin() + 1, end - 1};
 }
 
 bool FolderPair::Logged(const std::string& line) const {

@@ -91,6 +91,10 @@ class FileSystem {
   /// reaches there.
   virtual void BeginRun(const std::string& protected_folder) = 0;
 
+  /// Ends a run: what was learnt of the folders during it is no longer taken for what they hold,
+  /// since other programs may change them before the next.
+  virtual void EndRun() {}
+
   /// Makes everything written so far durable, so that a power cut cannot take it back.
   virtual std::error_code SyncWritten() = 0;
 

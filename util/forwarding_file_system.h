@@ -30,6 +30,7 @@ class ForwardingFileSystem : public FileSystem {
     return inner_.StartReplacing(path, error);
   }
   void BeginRun(const std::string& protected_folder) override { inner_.BeginRun(protected_folder); }
+  void EndRun() override { inner_.EndRun(); }
   std::error_code SyncWritten() override { return inner_.SyncWritten(); }
   bool IsSameFolder(const std::string& a, const std::string& b) override {
     return inner_.IsSameFolder(a, b);

@@ -1,6 +1,7 @@
 // The terminal on POSIX: arguments and output are UTF-8 already; a closed pipe is only an error.
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 
 #include "app/cli/console.h"
@@ -12,6 +13,12 @@ std::vector<std::string> StartConsole(int argc, char** argv) {
   // status instead.
   std::signal(SIGPIPE, SIG_IGN);
   return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+std::error_code WriteText(std::FILE* stream, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+  if (std::fflush(stream) == 0 && !std::ferror(stream)) return {};
+  return {errno, std::generic_category()};
 }
 
 bool ErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }

@@ -19,23 +19,31 @@ size_t FindKind(std::string_view name) {
   return i;
 }
 
+// Whether `arg` is the option `name`, as "NAME" or as "NAME=VALUE".
+bool IsOption(const std::string& arg, std::string_view name) {
+  return arg.rfind(name, 0) == 0 && (arg.size() == name.size() || arg[name.size()] == '=');
+}
+
 // The value of the option `name` at args[i], given as "NAME VALUE" (then i moves on to the value)
-// or as "NAME=VALUE"; `what` names what is missing when there is none.
-bool TakeValue(const std::vector<std::string>& args, size_t& i, const std::string& name,
-               const char* what, std::string& value, std::string& error) {
+// or as "NAME=VALUE"; false when there is none.
+bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string_view name,
+               std::string& value) {
   if (args[i] != name) {
     value = args[i].substr(name.size() + 1);
     return true;
   }
-  if (i + 1 == args.size()) {
-    error = name + " needs " + what;
-    return false;
-  }
+  if (i + 1 == args.size()) return false;
   value = args[++i];
   return true;
 }
 
-bool ParseKinds(std::string_view list, KindSet& kinds, std::string& error) {
+std::optional<Language> ParseLanguage(std::string_view value) {
+  if (value == "ja") return Language::kJapanese;
+  if (value == "en") return Language::kEnglish;
+  return std::nullopt;
+}
+
+bool ParseKinds(std::string_view list, KindSet& kinds, const Messages& say, std::string& error) {
   kinds.reset();
   while (!list.empty()) {
     const size_t comma = list.find(',');
@@ -44,27 +52,24 @@ bool ParseKinds(std::string_view list, KindSet& kinds, std::string& error) {
     if (kind < kinds.size()) {
       kinds.set(kind);
     } else {
-      error = "unknown kind '" + std::string(name) + "'";
+      error = say(MessageId::kUnknownKind, {name});
       return false;
     }
     if (comma == std::string_view::npos) break;
     list.remove_prefix(comma + 1);
     if (list.empty()) {
-      error = "a kind is missing after the last ','";
+      error = say(MessageId::kKindMissing);
       return false;
     }
   }
   return true;
 }
 
-bool ParseJobs(std::string_view text, int& jobs, std::string& error) {
+bool ParseJobs(std::string_view text, int& jobs) {
   int number = 0;
   const char* end = text.data() + text.size();
   const auto [parsed_to, status] = std::from_chars(text.data(), end, number);
-  if (status != std::errc() || parsed_to != end || number < 1 || number > kMaxJobs) {
-    error = "--jobs needs a number from 1 to " + std::to_string(kMaxJobs);
-    return false;
-  }
+  if (status != std::errc() || parsed_to != end || number < 1 || number > kMaxJobs) return false;
   jobs = number;
   return true;
 }
@@ -72,13 +77,14 @@ bool ParseJobs(std::string_view text, int& jobs, std::string& error) {
 }  // namespace
 
 // Takes the folders after the options: KATJUSHA LIVE2CH to convert, LIVE2CH [STAMP] to restore.
-bool TakeFolders(const std::vector<std::string>& folders, Options& options, std::string& error) {
+bool TakeFolders(const std::vector<std::string>& folders, Options& options, const Messages& say,
+                 std::string& error) {
   const bool restore = options.action == Options::Action::kRestore;
   const size_t least = restore ? 1 : 2;
   if (folders.size() < least || folders.size() > 2) {
-    error = folders.size() < least
-                ? (restore ? "a Live2ch folder is needed" : "two folders are needed")
-                : "too many arguments";
+    error = say(folders.size() >= least ? MessageId::kTooManyArguments
+                : restore               ? MessageId::kLive2chFolderNeeded
+                                        : MessageId::kTwoFoldersNeeded);
     return false;
   }
   if (restore) {
@@ -90,7 +96,18 @@ bool TakeFolders(const std::vector<std::string>& folders, Options& options, std:
   return true;
 }
 
-std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
+Language ChosenLanguage(const std::vector<std::string>& args, Language fallback) {
+  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+    std::string value;
+    if (IsOption(args[i], "--lang") && TakeValue(args, i, "--lang", value)) {
+      fallback = ParseLanguage(value).value_or(fallback);
+    }
+  }
+  return fallback;
+}
+
+std::optional<Options> ParseOptions(const std::vector<std::string>& args, const Messages& say,
+                                    std::string& error) {
   Options options;
   std::vector<std::string> folders;
   bool options_ended = false;
@@ -106,6 +123,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       options.action = Options::Action::kHelp;
     } else if (arg == "--version") {
       options.action = Options::Action::kVersion;
+    } else if (arg == "--find") {
+      options.action = Options::Action::kFind;
     } else if (arg == "--restore") {
       restore = true;
     } else if (arg == "--dry-run") {
@@ -113,68 +132,54 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
     } else if (arg == "--no-backup") {
       options.request.keep_backup = false;
       run_options = true;
-    } else if (arg == "--kinds" || arg.rfind("--kinds=", 0) == 0) {
+    } else if (IsOption(arg, "--kinds")) {
       run_options = true;
       std::string list;
-      if (!TakeValue(args, i, "--kinds", "a list", list, error) ||
-          !ParseKinds(list, options.request.kinds, error)) {
+      if (!TakeValue(args, i, "--kinds", list)) {
+        error = say(MessageId::kKindsNeedList);
         return std::nullopt;
       }
-    } else if (arg == "--jobs" || arg.rfind("--jobs=", 0) == 0) {
+      if (!ParseKinds(list, options.request.kinds, say, error)) return std::nullopt;
+    } else if (IsOption(arg, "--jobs")) {
       run_options = true;
       std::string jobs;
-      if (!TakeValue(args, i, "--jobs", "a number", jobs, error) ||
-          !ParseJobs(jobs, options.request.jobs, error)) {
+      if (!TakeValue(args, i, "--jobs", jobs) || !ParseJobs(jobs, options.request.jobs)) {
+        error = say(MessageId::kJobsNeedNumber, {std::to_string(kMaxJobs)});
+        return std::nullopt;
+      }
+    } else if (IsOption(arg, "--lang")) {
+      // Taken by ChosenLanguage before the arguments are parsed; only checked here.
+      std::string language;
+      if (!TakeValue(args, i, "--lang", language) || !ParseLanguage(language)) {
+        error = say(MessageId::kLangNeedsJaOrEn);
         return std::nullopt;
       }
     } else {
-      error = "unknown option '" + arg + "'";
+      error = say(MessageId::kUnknownOption, {arg});
       return std::nullopt;
     }
   }
   if (options.action != Options::Action::kRun) return options;
   if (restore && run_options) {
-    error = "--restore takes no other option";
+    error = say(MessageId::kRestoreTakesNoOther);
     return std::nullopt;
   }
   if (restore) options.action = Options::Action::kRestore;
-  if (!TakeFolders(folders, options, error)) return std::nullopt;
+  if (!TakeFolders(folders, options, say, error)) return std::nullopt;
   return options;
 }
 
-std::string UsageText() {
-  std::string text =
-      "usage: mirelda-cli [--kinds LIST] [--jobs N] [--dry-run] [--no-backup]\n"
-      "                   KATJUSHA_FOLDER LIVE2CH_FOLDER\n"
-      "       mirelda-cli --restore LIVE2CH_FOLDER [STAMP]\n"
-      "       mirelda-cli --help | --version\n"
-      "\n"
-      "Converts the data of the 2ch browser Katjusha into the files of Live2ch.\n"
-      "Katjusha's files are only read. A Live2ch file that would change is first kept\n"
-      "in LIVE2CH_FOLDER/mirelda-backup/STAMP/, STAMP being the run's start time.\n"
-      "\n"
-      "  --kinds LIST  what to convert, a comma-separated list of:\n";
+std::string UsageText(const Messages& say) {
+  std::string text = say(MessageId::kUsage);
   std::string defaults;
   for (const DataKind& kind : kDataKinds) {
     std::string name(kind.option);
     name.resize(std::max<size_t>(name.size() + 1, 10), ' ');
-    text.append(18, ' ').append(name).append(kind.summary).append("\n");
+    text.append(18, ' ').append(name).append(say(kind.summary)).append("\n");
     if (!kind.ticked) defaults.append(defaults.empty() ? "" : ", ").append(kind.option);
   }
-  text += "                default: every kind but " + defaults +
-          "; an empty LIST converts nothing\n"
-          "  --jobs N      how many thread indexes to convert at once, 1 to " +
-          std::to_string(kMaxJobs) + " (default " + std::to_string(kDefaultJobs) +
-          ");\n"
-          "                1 converts them one after another\n"
-          "  --dry-run     convert and log everything, but write nothing\n"
-          "  --no-backup   replace Live2ch's files without keeping them first\n"
-          "  --restore     undo the latest conversion not undone yet, or the one of STAMP\n"
-          "\n"
-          "Exit status: 0 done, 1 a program was not found (or, restoring, no such\n"
-          "backup), 2 usage error, 3 done, but some file could not be written or read,\n"
-          "some folder not read, or the log not written.\n";
-  return text;
+  return text + say(MessageId::kUsageOptions,
+                    {defaults, std::to_string(kMaxJobs), std::to_string(kDefaultJobs)});
 }
 
 }  // namespace mirelda::cli

@@ -1,22 +1,15 @@
 // The terminal as a run's report sink: the log, the messages and, on a terminal, a progress line.
 #include "app/cli/terminal_report.h"
 
-#include <cerrno>
 #include <cmath>
-#include <string_view>
 
+#include "app/cli/console.h"
 #include "run/texts.h"
 
 namespace mirelda::cli {
 namespace {
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
-
-std::error_code Write(std::FILE* stream, std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stream);
-  if (std::fflush(stream) == 0 && !std::ferror(stream)) return {};
-  return {errno, std::generic_category()};
-}
 
 // "7:23", "61:05".
 std::string MinutesAndSeconds(long long seconds) {
@@ -28,7 +21,7 @@ std::string MinutesAndSeconds(long long seconds) {
 }  // namespace
 
 std::error_code WriteLine(std::FILE* stream, const std::string& text) {
-  return Write(stream, text + "\n");
+  return WriteText(stream, text + "\n");
 }
 
 void TerminalReport::AddLine(const std::string& line) {
@@ -36,8 +29,15 @@ void TerminalReport::AddLine(const std::string& line) {
   if (!log_error_) log_error_ = WriteAbove(out_, line);
 }
 
+void TerminalReport::ShowMessage(const std::string& text) {
+  // A message's lines end in CR LF, as a message box wants them; a terminal wants LF alone.
+  std::string lines = text;
+  std::erase(lines, '\r');
+  WriteAbove(err_, lines);
+}
+
 void TerminalReport::ExplainFailure(const std::string& path, std::error_code reason) {
-  WriteAbove(err_, "mirelda-cli: " + path + ": " + reason.message());
+  WriteAbove(err_, "mirelda-cli: " + path + ": " + say_.Reason(reason));
 }
 
 void TerminalReport::ShowProgress(const IndexProgress& progress) {
@@ -57,14 +57,13 @@ void TerminalReport::ShowProgress(const IndexProgress& progress) {
 
 // "9,000/2,000,000 indexes, 4,500/s, 7:23 left"; "0 indexes" while the search goes on.
 std::string TerminalReport::ProgressText(const IndexProgress& progress, Instant now) const {
-  std::string text = GroupedCount(progress.done);
-  if (progress.total) text.append("/").append(GroupedCount(*progress.total));
-  text += " indexes";
-  if (!progress.total || now <= started_) return text;
+  std::string count = GroupedCount(progress.done);
+  if (progress.total) count.append("/").append(GroupedCount(*progress.total));
+  if (!progress.total || now <= started_) return say_(MessageId::kProgressSearching, {count});
   const double rate = progress.done / std::chrono::duration<double>(now - started_).count();
   const double left = std::ceil(static_cast<double>(*progress.total - progress.done) / rate);
-  return text + ", " + GroupedCount(static_cast<std::size_t>(rate)) + "/s, " +
-         MinutesAndSeconds(static_cast<long long>(left)) + " left";
+  return say_(MessageId::kProgressCounted, {count, GroupedCount(static_cast<std::size_t>(rate)),
+                                            MinutesAndSeconds(static_cast<long long>(left))});
 }
 
 std::error_code TerminalReport::WriteAbove(std::FILE* stream, const std::string& line) {
@@ -77,7 +76,7 @@ std::error_code TerminalReport::WriteAbove(std::FILE* stream, const std::string&
 
 void TerminalReport::Draw(const std::string& text) {
   Erase();
-  Write(err_, text);
+  WriteText(err_, text);
   shown_ = text;
 }
 
@@ -86,7 +85,7 @@ void TerminalReport::Erase() {
   // Spaces over the line, between two returns to its start: no terminal escape is needed.
   std::string blank(shown_.size() + 2, ' ');
   blank.front() = blank.back() = '\r';
-  Write(err_, blank);
+  WriteText(err_, blank);
   shown_.clear();
 }
 

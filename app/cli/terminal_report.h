@@ -8,6 +8,7 @@
 #include <string>
 
 #include "convert/report.h"
+#include "run/messages.h"
 
 namespace mirelda::cli {
 
@@ -21,19 +22,20 @@ using Instant = std::chrono::steady_clock::time_point;
 /// Where the progress line takes the time from.
 using Clock = std::function<Instant()>;
 
-/// The run's report sink on a terminal: log lines to `out`; messages and the reasons of failures
-/// to `err`; and, only when `err` is a terminal, one line there that shows the indexes done, the
-/// total once known, the rate and the time left. That line is redrawn at most ten times a
-/// second, kept below whatever else is written and erased when its conversion ends.
+/// The run's report sink on a terminal: log lines to `out`; messages and the reasons of failures,
+/// in the language of `say`, to `err`; and, only when `err` is a terminal, one line there that
+/// shows the indexes done, the total once known, the rate and the time left. That line is redrawn
+/// at most ten times a second, kept below whatever else is written and erased when its conversion
+/// ends.
 class TerminalReport final : public RunReport {
  public:
   /// `now` times the progress line.
-  TerminalReport(std::FILE* out, std::FILE* err, bool err_is_terminal,
+  TerminalReport(std::FILE* out, std::FILE* err, bool err_is_terminal, Messages say,
                  Clock now = std::chrono::steady_clock::now)
-      : out_(out), err_(err), err_is_terminal_(err_is_terminal), now_(std::move(now)) {}
+      : out_(out), err_(err), err_is_terminal_(err_is_terminal), say_(say), now_(std::move(now)) {}
 
   void AddLine(const std::string& line) override;
-  void ShowMessage(const std::string& text) override { WriteAbove(err_, text); }
+  void ShowMessage(const std::string& text) override;
   void ExplainFailure(const std::string& path, std::error_code reason) override;
   void ShowProgress(const IndexProgress& progress) override;
 
@@ -49,6 +51,7 @@ class TerminalReport final : public RunReport {
   std::FILE* const out_;
   std::FILE* const err_;
   const bool err_is_terminal_;
+  const Messages say_;
   const Clock now_;
   Instant started_;                  // when the conversion last had nothing done
   std::optional<Instant> drawn_at_;  // when the line was last drawn

@@ -16,9 +16,23 @@ void SystemDialogs::ShowMessage(QWidget* owner, const QString& text) {
   box.exec();
 }
 
-QString SystemDialogs::ChooseFolder(QWidget* owner, const QString& title) {
-  QString folder = QDir::toNativeSeparators(
-      QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly));
+bool SystemDialogs::Confirm(QWidget* owner, const QString& text) {
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(kAppTitle), text,
+                  QMessageBox::Ok | QMessageBox::Cancel, owner);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Cancel);  // Return alone must not undo anything
+  return box.exec() == QMessageBox::Ok;
+}
+
+QString SystemDialogs::ChooseFolder(QWidget* owner, const QString& title, const QString& start) {
+  QFileDialog dialog(owner, title, start);
+  dialog.setFileMode(QFileDialog::Directory);
+  // Qt's own dialog, which shows hidden folders (Wine's ~/.wine, where the guide sends people)
+  // and speaks the language of the translations loaded at start; a desktop's native one may not.
+  dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+  dialog.setFilter(QDir::AllDirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::Drives);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  QString folder = QDir::toNativeSeparators(dialog.selectedFiles().first());
   while (folder.size() > 1 && folder.endsWith(QDir::separator())) folder.chop(1);
   return folder;
 }

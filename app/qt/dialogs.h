@@ -7,7 +7,7 @@ class QWidget;
 
 namespace mirelda::qt {
 
-/// The two modal dialogs the window shows. Both return only when the user has closed them.
+/// The modal dialogs the window shows. Each returns only when the user has closed them.
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -15,16 +15,20 @@ class Dialogs {
   /// Shows `text` titled "mirelda", with one OK button and no icon.
   virtual void ShowMessage(QWidget* owner, const QString& text) = 0;
 
-  /// Lets the user choose a folder: its path with native separators and no final separator
-  /// except for the root ("/home/a", "/"); the empty text when they cancel.
-  virtual QString ChooseFolder(QWidget* owner, const QString& title) = 0;
+  /// Asks `text`, titled "mirelda", with the buttons OK and Cancel; true for OK.
+  virtual bool Confirm(QWidget* owner, const QString& text) = 0;
+
+  /// Lets the user choose a folder, starting at `start`: its path with native separators and no
+  /// final separator except for the root ("/home/a", "/"); the empty text when they cancel.
+  virtual QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) = 0;
 };
 
 /// The desktop's own message box and folder picker.
 class SystemDialogs final : public Dialogs {
  public:
   void ShowMessage(QWidget* owner, const QString& text) override;
-  QString ChooseFolder(QWidget* owner, const QString& title) override;
+  bool Confirm(QWidget* owner, const QString& text) override;
+  QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) override;
 };
 
 }  // namespace mirelda::qt

@@ -34,6 +34,12 @@ void SystemDialogs::ShowMessage(HWND owner, const std::string& text) {
   MessageBoxW(owner, Widen(text).c_str(), Widen(kAppTitle).c_str(), MB_OK);
 }
 
+bool SystemDialogs::Confirm(HWND owner, const std::string& text) {
+  // Cancel is the default: Return alone must not undo anything.
+  return MessageBoxW(owner, Widen(text).c_str(), Widen(kAppTitle).c_str(),
+                     MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) == IDOK;
+}
+
 std::string SystemDialogs::ChooseFolder(HWND owner, const std::string& title) {
   return FolderFromBuffer(BrowseForFolder(owner, title));
 }

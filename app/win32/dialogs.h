@@ -8,13 +8,16 @@
 
 namespace mirelda::win32 {
 
-/// The two modal dialogs the window shows. Both return only when the user has closed them.
+/// The modal dialogs the window shows. Each returns only when the user has closed them.
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
 
   /// Shows `text` titled "mirelda", with one OK button and no icon.
   virtual void ShowMessage(HWND owner, const std::string& text) = 0;
+
+  /// Asks `text`, titled "mirelda", with the buttons OK and Cancel; true for OK.
+  virtual bool Confirm(HWND owner, const std::string& text) = 0;
 
   /// Lets the user choose a folder: its path as the shell gives it, without a final "\" except
   /// for a drive root ("C:\k", "C:\"); "" when they cancel.
@@ -25,6 +28,7 @@ class Dialogs {
 class SystemDialogs final : public Dialogs {
  public:
   void ShowMessage(HWND owner, const std::string& text) override;
+  bool Confirm(HWND owner, const std::string& text) override;
   std::string ChooseFolder(HWND owner, const std::string& title) override;
 };
 

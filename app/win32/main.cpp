@@ -2,19 +2,17 @@
 // windows.h must come before the headers that extend it.
 // clang-format off
 #include <windows.h>
-#include <commctrl.h>
 #include <objbase.h>
 // clang-format on
 
 #include "app/win32/dialogs.h"
 #include "app/win32/main_window.h"
 #include "app/win32/resource.h"
+#include "app/win32/settings_store.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   // The folder picker is a shell object and needs a single-threaded apartment.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
 
   const auto icon = static_cast<HICON>(
       LoadImageW(instance, MAKEINTRESOURCEW(IDI_MIRELDA), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
@@ -22,11 +20,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   std::error_code codec_error;
   const auto codec = mirelda::Cp932Codec::Open(codec_error);
   if (!codec) {
-    dialogs.ShowMessage(nullptr, "code page 932: " + codec_error.message());
+    const mirelda::Messages say(mirelda::UserLanguage());
+    dialogs.ShowMessage(nullptr,
+                        say(mirelda::MessageId::kCodePage932) + ": " + say.Reason(codec_error));
     return 1;
   }
   const auto fs = mirelda::MakeNativeFileSystem();
-  mirelda::win32::MainWindow frmMain(dialogs, *fs, *codec);
+  mirelda::win32::IniSettingsStore settings;
+  mirelda::win32::MainWindow frmMain(dialogs, *fs, *codec, settings);
   if (!frmMain.Create(instance, icon)) return 1;
   frmMain.Open();
   frmMain.Show(show_command);

@@ -1,8 +1,13 @@
 // frmMain: the Windows window, the Win32 view of the window controller.
 #include "app/win32/main_window.h"
 
+#include <commctrl.h>
+
+#include <cstdlib>
+
 #include "app/window/log_bound.h"
 #include "app/window/window_texts.h"
+#include "util/places.h"
 #include "util/win32/wide.h"
 
 namespace mirelda::win32 {
@@ -10,7 +15,11 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"mirelda_frmMain";
 constexpr int kFirstControlId = 100;
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kWindowStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
+// What the run has told waits for the window: posted, or after a while.
+constexpr UINT kDeliverMessage = WM_APP + 1;
+constexpr UINT_PTR kDeliverTimer = 1;
 
 int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 
@@ -37,18 +46,29 @@ ControlClass ClassOf(const form::Control& control) {
       return {L"STATIC", SS_LEFT, 0};
     case form::Kind::kTextBox:
       if (control.name == "txtState") {
-        return {L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
+        // Only the run writes the log; the user can still select and copy it.
+        return {L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | WS_TABSTOP,
                 WS_EX_CLIENTEDGE};
       }
       return {L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case form::Kind::kProgressBar:
+      return {PROGRESS_CLASSW, 0, 0};
   }
   return {L"STATIC", 0, 0};
 }
 
+// Where a control lies in the window's client area.
+RECT ClientRect(HWND parent, HWND control) {
+  RECT rect;
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
 }  // namespace
 
-MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec)
-    : dialogs_(dialogs), controller_(*this, fs, codec) {}
+MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec, SettingsStore& settings)
+    : dialogs_(dialogs), controller_(*this, fs, codec, settings, UsualPlaces()) {}
 
 MainWindow::~MainWindow() {
   if (hwnd_ != nullptr) {
@@ -60,6 +80,8 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create(HINSTANCE instance, HICON icon) {
+  const INITCOMMONCONTROLSEX common{sizeof common, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&common);
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof window_class;
   window_class.lpfnWndProc = WindowProc;
@@ -74,18 +96,22 @@ bool MainWindow::Create(HINSTANCE instance, HICON icon) {
   }
 
   const HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   // The layout is the client area's; the frame comes on top of it.
-  RECT frame{0, 0, TwipsToPixels(form::kClientWidth, dpi), TwipsToPixels(form::kClientHeight, dpi)};
+  RECT frame{0, 0, TwipsToPixels(form::kClientWidth, dpi_),
+             TwipsToPixels(form::kClientHeight, dpi_)};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
   CreateWindowExW(0, kWindowClass, Widen(kWindowCaption).c_str(), kWindowStyle, CW_USEDEFAULT,
                   CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
                   nullptr, instance, this);
   // WM_NCCREATE has set hwnd_, so that the controls' creation can already use it.
   if (hwnd_ == nullptr) return false;
-  CreateControls(instance, dpi);
+  CreateControls(instance);
+  PlaceControls();
   ConnectTaskbar();
+  // Drops on the boxes come to the window too, as no control takes them itself.
+  DragAcceptFiles(hwnd_, TRUE);
   return true;
 }
 
@@ -101,7 +127,8 @@ void MainWindow::ConnectTaskbar() {
   }
 }
 
-void MainWindow::CreateControls(HINSTANCE instance, int dpi) {
+void MainWindow::CreateControls(HINSTANCE instance) {
+  const int dpi = dpi_;
   const auto gui_font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
   log_font_ =
       CreateFontW(-MulDiv(form::kLogFontPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
@@ -125,6 +152,23 @@ void MainWindow::CreateControls(HINSTANCE instance, int dpi) {
     // A log of 10,000 units and a long line after it must fit; the default limit is 32,767.
     if (log) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
     controls_[i] = hwnd;
+  }
+}
+
+void MainWindow::PlaceControls() {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  const int extra_width = client.right - TwipsToPixels(form::kClientWidth, dpi_);
+  const int extra_height = client.bottom - TwipsToPixels(form::kClientHeight, dpi_);
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    const form::Control& control = form::kControls[i];
+    // The others keep their place, and a box turned into a drop-down keeps its list's height.
+    if (control.anchor == form::kStays) continue;
+    const form::Twips pixels{
+        TwipsToPixels(control.rect.left, dpi_), TwipsToPixels(control.rect.top, dpi_),
+        TwipsToPixels(control.rect.width, dpi_), TwipsToPixels(control.rect.height, dpi_)};
+    const form::Twips at = form::Placed(control, pixels, extra_width, extra_height);
+    MoveWindow(controls_[i], at.left, at.top, at.width, at.height, TRUE);
   }
 }
 
@@ -155,39 +199,120 @@ bool MainWindow::IsTicked(std::size_t kind) {
   return SendMessageW(Control(form::CheckBoxOf(kind).name), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+void MainWindow::SetTicked(std::size_t kind, bool ticked) {
+  SendMessageW(Control(form::CheckBoxOf(kind).name), BM_SETCHECK,
+               ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void MainWindow::OfferFolders(FolderBox box, const std::vector<std::string>& folders) {
+  // The box becomes a drop-down combo box in its place, in its place in the tab order.
+  const HWND edit = Box(box);
+  const RECT rect = ClientRect(hwnd_, edit);
+  const HWND combo = CreateWindowExW(
+      0, L"COMBOBOX", L"",
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, rect.left,
+      rect.top, rect.right - rect.left, (rect.bottom - rect.top) * 8, hwnd_,
+      reinterpret_cast<HMENU>(GetDlgCtrlID(edit)),
+      reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)), nullptr);
+  SendMessageW(combo, WM_SETFONT, SendMessageW(edit, WM_GETFONT, 0, 0), FALSE);
+  for (const std::string& folder : folders) {
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(folder).c_str()));
+  }
+  SetWindowTextW(combo, Widen(FolderText(box)).c_str());
+  SetWindowPos(combo, edit, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (HWND& control : controls_) {
+    if (control == edit) control = combo;
+  }
+  DestroyWindow(edit);
+}
+
+void MainWindow::OnDrop(HDROP drop) {
+  POINT at{};
+  DragQueryPoint(drop, &at);
+  std::wstring path(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+  path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
+  DragFinish(drop);
+  // On a box, or on the window beside it; not on the log.
+  if (path.empty() || at.x >= ClientRect(hwnd_, Control("txtState")).left) return;
+  const auto distance = [&](FolderBox box) {
+    const RECT rect = ClientRect(hwnd_, Box(box));
+    return std::abs((rect.top + rect.bottom) / 2 - at.y);
+  };
+  const FolderBox box = distance(FolderBox::kKatjusha) <= distance(FolderBox::kLive2ch)
+                            ? FolderBox::kKatjusha
+                            : FolderBox::kLive2ch;
+  if (IsWindowEnabled(Box(box))) controller_.Drop(box, Narrow(path));
+}
+
 void MainWindow::EnableInputs(bool enabled) {
   for (size_t i = 0; i < controls_.size(); ++i) {
     if (form::LockedDuringRun(form::kControls[i])) EnableWindow(controls_[i], enabled);
   }
 }
 
-void MainWindow::EnableStart(bool enabled) { EnableWindow(Control("cmdStart"), enabled); }
+void MainWindow::EnableButton(Button button, bool enabled) {
+  const char* name = button == Button::kStart     ? "cmdStart"
+                     : button == Button::kPreview ? "cmdPreview"
+                                                  : "cmdUndo";
+  EnableWindow(Control(name), enabled);
+}
 
-std::string MainWindow::ChooseFolder(const std::string& title) {
+void MainWindow::SetStartCaption(const std::string& caption) {
+  SetWindowTextW(Control("cmdStart"), Widen(caption).c_str());
+}
+
+// The shell's picker opens at the top of the shell's namespace, as it always has.
+std::string MainWindow::ChooseFolder(const std::string& title, const std::string&) {
   return dialogs_.ChooseFolder(hwnd_, title);
 }
 
-void MainWindow::AppendLogLine(const std::string& line) {
+void MainWindow::AppendLogLines(const std::vector<std::string>& lines) {
   const HWND log = Control("txtState");
-  // Appended at the end whatever the user has selected in the meantime.
-  const int length = GetWindowTextLengthW(log);
-  SendMessageW(log, EM_SETSEL, length, length);
-  SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Widen(line + "\r\n").c_str()));
-  if (static_cast<size_t>(GetWindowTextLengthW(log)) <= kLogLimit) return;
+  std::string added;
+  for (const std::string& line : lines) added.append(line).append("\r\n");
+  const std::wstring wide = Widen(added);
   std::wstring text(GetWindowTextLengthW(log) + 1, L'\0');
   text.resize(GetWindowTextW(log, text.data(), static_cast<int>(text.size())));
+  const size_t length = text.size();
+  text += wide;
   const size_t cut =
       LogCut(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
-  SetWindowTextW(log, text.c_str() + cut);
-  const int kept = GetWindowTextLengthW(log);
-  SendMessageW(log, EM_SETSEL, kept, kept);
+  // The box lays out again only the lines that an edit touches: removing the oldest lines and
+  // adding the newest costs little, where setting the whole text lays out all of it.
+  SendMessageW(log, WM_SETREDRAW, FALSE, 0);
+  if (cut >= length) {
+    SetWindowTextW(log, text.c_str() + cut);
+  } else {
+    if (cut > 0) {
+      SendMessageW(log, EM_SETSEL, 0, static_cast<LPARAM>(cut));
+      SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+    }
+    // Appended at the end whatever the user has selected in the meantime.
+    const auto end = static_cast<WPARAM>(length - cut);
+    SendMessageW(log, EM_SETSEL, end, static_cast<LPARAM>(end));
+    SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
+  }
+  SendMessageW(log, WM_SETREDRAW, TRUE, 0);
+  const auto kept = static_cast<WPARAM>(text.size() - cut);
+  SendMessageW(log, EM_SETSEL, kept, static_cast<LPARAM>(kept));
   SendMessageW(log, EM_SCROLLCARET, 0, 0);
+  InvalidateRect(log, nullptr, TRUE);
 }
 
 void MainWindow::ShowMessage(const std::string& text) { dialogs_.ShowMessage(hwnd_, text); }
 
+bool MainWindow::Confirm(const std::string& text) { return dialogs_.Confirm(hwnd_, text); }
+
 void MainWindow::ShowProgress(const std::string& title, const IndexProgress& progress) {
   SetWindowTextW(hwnd_, Widen(title).c_str());
+  const HWND bar = Control("prgRun");
+  // The bar counts in ints; per mille is as fine as it can show.
+  const int per_mille = progress.finished || !progress.total ? 0
+                        : *progress.total == 0
+                            ? 1000
+                            : static_cast<int>(progress.done * 1000 / *progress.total);
+  SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
+  SendMessageW(bar, PBM_SETPOS, per_mille, 0);
   if (taskbar_ == nullptr) return;
   if (progress.finished) {
     taskbar_->SetProgressState(hwnd_, TBPF_NOPROGRESS);
@@ -199,20 +324,10 @@ void MainWindow::ShowProgress(const std::string& title, const IndexProgress& pro
   }
 }
 
-void MainWindow::LetEventsThrough() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    // A quit posted by someone else during the run: the run stops as after a close, and the
-    // quit goes back into the queue for the message loop that called the run.
-    if (msg.message == WM_QUIT) {
-      controller_.RequestClose();
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    if (HandleDialogKeys(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+void MainWindow::PostDelivery() { PostMessageW(hwnd_, kDeliverMessage, 0, 0); }
+
+void MainWindow::DeliverAfter(std::chrono::milliseconds delay) {
+  SetTimer(hwnd_, kDeliverTimer, static_cast<UINT>(delay.count()), nullptr);
 }
 
 void MainWindow::Close() { DestroyWindow(hwnd_); }
@@ -251,6 +366,10 @@ LRESULT MainWindow::OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
         const HWND from = reinterpret_cast<HWND>(lparam);
         if (from == Control("cmdStart")) {
           controller_.Start();
+        } else if (from == Control("cmdPreview")) {
+          controller_.Preview();
+        } else if (from == Control("cmdUndo")) {
+          controller_.Undo();
         } else if (from == Control("cmdKatju")) {
           controller_.ChooseFolder(FolderBox::kKatjusha);
         } else if (from == Control("cmdLive")) {
@@ -258,7 +377,41 @@ LRESULT MainWindow::OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
         }
         return 0;
       }
+      if (HIWORD(wparam) == EN_CHANGE && reinterpret_cast<HWND>(lparam) == Control("txtLive")) {
+        controller_.FolderEdited(FolderBox::kLive2ch);
+        return 0;
+      }
       break;
+    case kDeliverMessage:
+      controller_.Deliver();
+      return 0;
+    case WM_TIMER:
+      if (wparam != kDeliverTimer) break;
+      KillTimer(hwnd, kDeliverTimer);
+      controller_.Deliver();
+      return 0;
+    case WM_SIZE:
+      if (wparam != SIZE_MINIMIZED) PlaceControls();  // a minimized window has no room to share
+      return 0;
+    case WM_GETMINMAXINFO: {
+      // The smallest size is the layout's own.
+      RECT frame{0, 0, TwipsToPixels(form::kClientWidth, dpi_),
+                 TwipsToPixels(form::kClientHeight, dpi_)};
+      AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
+      limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+      // A read-only box is drawn grey, as if it were disabled; the log is as readable as ever.
+      if (reinterpret_cast<HWND>(lparam) == Control("txtState")) {
+        SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+      }
+      break;
+    case WM_DROPFILES:
+      OnDrop(reinterpret_cast<HDROP>(wparam));
+      return 0;
     case WM_CLOSE:
       // During a run the controller refuses, stops the run and closes the window after it.
       if (controller_.RequestClose()) DestroyWindow(hwnd);

@@ -4,6 +4,7 @@
 // windows.h must come before the headers that extend it.
 // clang-format off
 #include <windows.h>
+#include <shellapi.h>
 #include <shobjidl.h>
 // clang-format on
 
@@ -11,6 +12,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/win32/dialogs.h"
 #include "app/window/controller.h"
@@ -22,7 +24,8 @@ namespace mirelda::win32 {
 /// behaviour of the window controller.
 class MainWindow final : public WindowView {
  public:
-  MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec);
+  /// `settings` keeps the folders and ticks between starts.
+  MainWindow(Dialogs& dialogs, FileSystem& fs, Cp932Codec& codec, SettingsStore& settings);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -49,25 +52,33 @@ class MainWindow final : public WindowView {
   std::string FolderText(FolderBox box) override;
   void SetFolderText(FolderBox box, const std::string& text) override;
   bool IsTicked(std::size_t kind) override;
+  void SetTicked(std::size_t kind, bool ticked) override;
+  void OfferFolders(FolderBox box, const std::vector<std::string>& folders) override;
   void EnableInputs(bool enabled) override;
-  void EnableStart(bool enabled) override;
-  std::string ChooseFolder(const std::string& title) override;
+  void EnableButton(Button button, bool enabled) override;
+  void SetStartCaption(const std::string& caption) override;
+  std::string ChooseFolder(const std::string& title, const std::string& start) override;
   void ShowMessage(const std::string& text) override;
-  void AppendLogLine(const std::string& line) override;
+  bool Confirm(const std::string& text) override;
+  void AppendLogLines(const std::vector<std::string>& lines) override;
   void ShowProgress(const std::string& title, const IndexProgress& progress) override;
-  void LetEventsThrough() override;
+  void PostDelivery() override;
+  void DeliverAfter(std::chrono::milliseconds delay) override;
   void Close() override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  void CreateControls(HINSTANCE instance, int dpi);
+  void CreateControls(HINSTANCE instance);
+  void PlaceControls();
   void ConnectTaskbar();
   HWND Box(FolderBox box) const;
+  void OnDrop(HDROP drop);
 
   Dialogs& dialogs_;
   WindowController controller_;
   HWND hwnd_ = nullptr;
+  int dpi_ = 96;
   HFONT log_font_ = nullptr;
   ITaskbarList3* taskbar_ = nullptr;  // null where the system has no taskbar progress
   std::array<HWND, std::size(form::kControls)> controls_{};

@@ -37,6 +37,8 @@ for side in win lin; do
   grep -vE "^(live2ch|katjusha|time|ok|failed)$tab" "$manifest" |
     sed -E "s/^([a-z]+)$tab[0-9]+$tab/\\1$tab/" | sort >"$work/$side.manifest"
   mv "$work/$side.manifest" "$manifest"
+  # The saved log names files by full paths too; it is the log compared above.
+  rm "$work/$side/mirelda-backup/STAMP/mirelda-log.txt"
 done
 
 failed=0

@@ -5,8 +5,11 @@
 
 #include <algorithm>
 
+#include "run/messages.h"
+#include "run/restore.h"
 #include "tests/test_support.h"
 #include "util/file_system.h"
+#include "util/places.h"
 #include "util/win32/wide.h"
 
 namespace mirelda {
@@ -36,7 +39,9 @@ TEST_F(Win32FileSystemTest, FilesHeldOpenElsewhereAreNeitherReadNorReplaced) {
     // An open handle on the file, as another program (a running Katjusha) would hold it.
     const HANDLE held = CreateFileW(Widen(path).c_str(), GENERIC_READ, share, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_EQ(fs_->ReadWhole(path, bytes_), std::errc::device_or_resource_busy) << share;
+    const std::error_code held_error = fs_->ReadWhole(path, bytes_);
+    EXPECT_EQ(held_error, std::errc::device_or_resource_busy) << share;
+    EXPECT_EQ(Messages(Language::kJapanese).Reason(held_error), "ほかのプログラムが使用中です");
     EXPECT_FALSE(fs_->CanOpenForReading(path)) << share;
     EXPECT_TRUE(fs_->ReplaceWhole(path, "new")) << share;
     CloseHandle(held);
@@ -156,6 +161,54 @@ TEST_F(Win32FileSystemTest, RemovingTakesOneEmptyFolderOrOneWritableFile) {
   fs_->BeginRun(dir_.Path("elsewhere"));
   EXPECT_FALSE(fs_->RemoveFolder(folder));
   EXPECT_FALSE(fs_->IsFolder(folder));
+}
+
+// An old program under Program Files writes into the user's VirtualStore: a run reads
+// Katjusha's files and writes Live2ch's where the two programs themselves look, and a restore
+// follows it there. With administrator rights (as Wine runs every program) Live2ch's are
+// written beside it.
+TEST(VirtualStoreTest, TheRunAndTheRestoreFollowTheFoldersUnderProgramFilesIntoTheStore) {
+  test::TempDir dir;
+  SetEnvironmentVariableW(L"ProgramFiles", Widen(dir.Path("pf")).c_str());
+  SetEnvironmentVariableW(L"LOCALAPPDATA", Widen(dir.Path("local")).c_str());
+  const std::string store = dir.Path("local/VirtualStore") + dir.Path("pf/").substr(2);
+  test::WriteBytes(dir.Path("pf/K/Katjusha.exe"), "");
+  test::WriteBytes(dir.Path("pf/K/favboard.idx"), test::Sjis("old\thttp://a/o/\t\r\n"));
+  test::WriteBytes(store + "K\\favboard.idx", test::Sjis("new\thttp://a/n/\t\r\n"));
+  test::WriteBytes(dir.Path("pf/L/live2ch.exe"), "");
+  test::WriteBytes(store + "L\\live2ch.ini", "");
+  EXPECT_EQ(VirtualStoreOf(dir.Path("pf/K")), store + "K\\");
+  EXPECT_EQ(VirtualStoreOf(dir.Path("K")), "");
+
+  const std::string live2ch = RunsElevated() ? dir.Path("pf/L/") : store + "L\\";
+  test::WriteBytes(live2ch + "favboard.fbd", "mine");  // replaced, so that there is a backup
+  test::RecordingReport report;
+  test::FaultyFileSystem fs;
+  std::error_code error;
+  const auto codec = Cp932Codec::Open(error);
+  EXPECT_EQ(
+      RunConversion({dir.Path("pf/K"), dir.Path("pf/L"), test::Kinds("brd")}, report, fs, *codec),
+      RunOutcome::kCompleted);
+  Names opening{dir.Path("pf/K/") + "のデータはVirtualStore（" + store + "K\\）から読みます"};
+  if (live2ch != dir.Path("pf/L/")) {
+    opening.push_back(dir.Path("pf/L/") + "のデータはVirtualStore（" + live2ch +
+                      "）に書き込みます");
+  }
+  EXPECT_EQ(Names(report.lines.begin(), report.lines.begin() + opening.size()), opening);
+  EXPECT_NE(test::ReadBytes(live2ch + "favboard.fbd").find("http://a/n/"), std::string::npos);
+  EXPECT_EQ(RestoreRun({dir.Path("pf/L"), ""}, report, fs, 0), RestoreOutcome::kRestored);
+  EXPECT_EQ(test::ReadBytes(live2ch + "favboard.fbd"), "mine");
+}
+
+// Reasons without words of the program's own are the system's, on one line in either language.
+TEST(Win32ReasonTest, OtherFailuresTakeTheSystemsTextWithoutItsLineEnd) {
+  const std::error_code error(ERROR_INVALID_FUNCTION, std::system_category());
+  for (const Language language : {Language::kJapanese, Language::kEnglish}) {
+    const std::string reason = Messages(language).Reason(error);
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(reason.find_first_of("\r\n"), std::string::npos) << reason;
+    EXPECT_EQ(reason, SystemErrorText(error, language));
+  }
 }
 
 }  // namespace

@@ -1,0 +1,150 @@
+// The run around the converters: program checks, kinds, jobs and outcome.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <tuple>
+
+#include "run/restore.h"
+#include "tests/running_program.h"
+#include "tests/test_support.h"
+#include "util/path.h"
+
+namespace mirelda {
+namespace {
+
+using test::KatjushaIndex;
+using Lines = std::vector<std::string>;
+const std::string kSeparator(1, kSep);
+
+class RunTest : public test::FolderPair {};
+
+TEST_F(RunTest, ManyJobsLogAndWriteExactlyWhatOneJobDoes) {
+  std::string favourites;
+  for (int i = 0; i < 240; ++i) {
+    // Bad, missing, unwritable and unlisted indexes among good ones, in folders h0 and H0 alike.
+    const std::string host = std::string(1, i % 11 ? 'h' : 'H') + std::to_string(i % 6);
+    const std::string key = std::to_string(i);
+    Katjusha("log/" + host + "/b/" + key + ".idx", i % 5 ? KatjushaIndex(host, "b", key) : "bad");
+    favourites += host + "\\b\\" + key + (i % 9 ? ".idx\r\n" : ".gone\r\n");
+  }
+  Katjusha("favorite.idx", favourites);
+  fs_.fail_write = [](const std::string& path) { return path.find("7.idx") != std::string::npos; };
+  fs_.fail_list = [&](const std::string& f) { return f == katjusha_ + test::P("log/h3/"); };
+  EXPECT_EQ(Run("fav,allidx", 1), RunOutcome::kCompletedWithFailures);
+  const auto one_job = std::make_tuple(report_.lines, report_.failures, test::Live2chSnapshot(live2ch_));
+  std::filesystem::remove_all(live2ch_);
+  test::WriteBytes(live2ch_ + "live2ch.exe", "");
+  report_ = {};
+  EXPECT_EQ(Run("fav,allidx", 4), RunOutcome::kCompletedWithFailures);
+  EXPECT_EQ(std::make_tuple(report_.lines, report_.failures, test::Live2chSnapshot(live2ch_)), one_job);
+}
+
+TEST_F(RunTest, FolderTextsEndInOneSeparatorAndAProgramsPathIsItsFolder) {
+  const auto native = MakeNativeFileSystem();
+  const RunRequest request = Normalised({"", "\"" + live2ch_ + "live2ch.exe\"", {}}, *native);
+  EXPECT_EQ(request.katjusha_folder, kSeparator);
+  EXPECT_EQ(request.live2ch_folder, live2ch_);
+  EXPECT_EQ(WithSeparator("C:"), "C:" + kSeparator);
+}
+
+TEST_F(RunTest, MissingProgramsEndTheRunWithAMessageNamingTheFolder) {
+  std::filesystem::remove(katjusha_ + "Katjusha.exe");
+  std::filesystem::remove(live2ch_ + "live2ch.exe");
+  EXPECT_EQ(Run("fav"), RunOutcome::kChecksFailed);
+  test::WriteBytes(katjusha_ + "Katjusha.exe", "");
+  EXPECT_EQ(Run("fav"), RunOutcome::kChecksFailed);
+  EXPECT_EQ(report_.messages,
+            (Lines{"かちゅ～しゃが見つかりません\n（" + katjusha_ + "にKatjusha.exeがありません）",
+                   "Live2chが見つかりません\n（" + live2ch_ + "にlive2ch.exeがありません）"}));
+  EXPECT_TRUE(report_.lines.empty());
+}
+
+// Live2ch saves its favourites and board list when it exits, over whatever was converted.
+TEST_F(RunTest, ARunningLive2chStopsRunAndRestoreButARunningKatjushaIsOnlyWarnedOf) {
+  Katjusha("namelist.txt", "名無し\r\n");
+  {
+    test::RunningProgram live2ch(live2ch_ + "live2ch.exe");
+    EXPECT_EQ(Run("namemail"), RunOutcome::kChecksFailed);
+    EXPECT_EQ(RestoreRun({live2ch_, ""}, report_, fs_, 0), RestoreOutcome::kLive2chRunning);
+  }
+  EXPECT_EQ(report_.messages, Lines(2, "Live2chが起動しています。終了してから変換してください"));
+  EXPECT_TRUE(report_.lines.empty());
+  EXPECT_EQ(Live2ch("namelist.txt"), "<missing>");
+  test::RunningProgram katjusha(katjusha_ + "Katjusha.exe");
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  EXPECT_EQ(report_.lines.front(),
+            "かちゅ～しゃが起動しています。終了してから変換すると、最新のデータが変換されます");
+  EXPECT_EQ(Live2ch("namelist.txt"), test::Sjis("名無し\r\n"));
+}
+
+TEST_F(RunTest, OneFolderForBothProgramsIsRefusedHoweverItIsSpelt) {
+  test::WriteBytes(katjusha_ + "live2ch.exe", "");
+  std::vector<std::string> spellings{katjusha_, test::P(katjusha_ + "./")};
+#ifndef _WIN32
+  std::filesystem::create_directory_symlink(dir_.Path("k"), dir_.Path("link"));
+  spellings.push_back(dir_.Path("link"));
+#endif
+  std::error_code error;
+  const auto codec = Cp932Codec::Open(error);
+  for (const std::string& live2ch : spellings) {
+    report_.messages.clear();
+    EXPECT_EQ(RunConversion({katjusha_, live2ch, DefaultKinds()}, report_, fs_, *codec),
+              RunOutcome::kChecksFailed);
+    EXPECT_EQ(report_.messages,
+              Lines{"かちゅ～しゃとLive2chに同じフォルダが指定されています\n（" + katjusha_ +
+                    (live2ch == katjusha_ ? "" : "、" + WithSeparator(live2ch)) + "）"});
+  }
+  EXPECT_TRUE(report_.lines.empty());
+}
+
+// Together they run in the table's order: the sample's end-to-end test holds the whole log.
+TEST_F(RunTest, EachKindRunsAloneAndNoneStillCompletes) {
+  const std::map<std::string_view, std::string> openings = {
+      {"fav", "お気に入りを変換します"},
+      {"brd", "板ボタンを変換します"},
+      {"ftd", "スレッド倉庫を変換します"},
+      {"namemail", ""},
+      {"myboard", "other.brdをmyboard.brdに変換します"},
+      {"allidx", "すべてのidxを変換します"}};
+  ASSERT_EQ(openings.size(), std::size(kDataKinds));
+  for (const DataKind& kind : kDataKinds) {
+    report_.lines.clear();
+    EXPECT_EQ(Run(std::string(kind.option)), RunOutcome::kCompleted);
+    EXPECT_EQ(report_.lines.size() > 3 ? report_.lines[1] : "", openings.at(kind.option))
+        << kind.option;
+  }
+  report_.lines.clear();
+  EXPECT_EQ(Run(""), RunOutcome::kCompleted);
+  EXPECT_EQ(report_.lines,
+            (Lines{"各変換作業を開始します", "新規0件、置換0件、変更なし0件、変なidx0件、失敗0件",
+                   "すべて変換完了"}));
+  EXPECT_EQ(report_.messages, Lines(std::size(openings) + 1, "すべて変換終了"));
+  EXPECT_EQ(DefaultKinds(), test::Kinds("fav,brd,ftd,namemail,myboard"));
+}
+
+TEST_F(RunTest, AnEscapedErrorAloneEndsTheRunWithFailures) {
+  Katjusha("favboard.idx", "y\r\n");
+  Katjusha("other.brd", "x\r\n");
+  fs_.fail_write = [&](const std::string& path) -> bool {
+    if (path == live2ch_ + "favboard.fbd") throw std::runtime_error("disk gone");
+    return false;
+  };
+  EXPECT_EQ(Run("brd,myboard"), RunOutcome::kCompletedWithFailures);
+  EXPECT_EQ(report_.lines[3], "変換中にエラーが起きたため、この項目を中断しました: disk gone");
+  EXPECT_EQ(report_.lines[4], "other.brdをmyboard.brdに変換します");
+  EXPECT_EQ(report_.lines.back(), "すべて変換完了");
+}
+
+TEST_F(RunTest, AFolderThatCannotBeListedAloneEndsTheRunWithFailures) {
+  Katjusha("log/h/1.idx", "");
+  fs_.fail_list = [&](const std::string& folder) {
+    return folder == katjusha_ + test::P("log/h/");
+  };
+  EXPECT_EQ(Run("allidx"), RunOutcome::kCompletedWithFailures);
+  EXPECT_TRUE(Logged(katjusha_ + test::P("log/h/") + "を読み込めませんでした"));
+  EXPECT_EQ(report_.failures, Lines{katjusha_ + test::P("log/h/")});
+}
+
+}  // namespace
+}  // namespace mirelda
