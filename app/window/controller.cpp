@@ -33,12 +33,16 @@ std::string UndoQuestion(const UndoableRun& run) {
          "よろしいですか？";
 }
 
+// The closing message of an undo; "" where the restore has shown why it did nothing.
 std::string RestoreMessage(RestoreOutcome outcome) {
   switch (outcome) {
     case RestoreOutcome::kRestored:
       return "すべて元に戻しました";
     case RestoreOutcome::kRestoredWithFailures:
       return "元に戻せなかったファイルがあります";
+    case RestoreOutcome::kRefused:
+    case RestoreOutcome::kLive2chRunning:
+      return "";
     case RestoreOutcome::kNoBackup:
     case RestoreOutcome::kNothingLeft:
       break;
@@ -242,11 +246,14 @@ void WindowController::Undo() {
     return FolderEdited(FolderBox::kLive2ch);
   }
   if (!view_.Confirm(UndoQuestion(*undoable))) return;
-  Launch([this, request, stamp = undoable->stamp](Relay& relay) {
+  Launch([this, request](Relay& relay) {
     if (!PassesChecks(request, relay, fs_, codec_)) return Ending{};
+    // As a plain --restore: a restore that was cut short is finished before anything else.
     const RestoreOutcome outcome =
-        RestoreRun({request.live2ch_folder, stamp}, relay, fs_, std::time(nullptr));
-    relay.ShowMessage(RestoreMessage(outcome));
+        RestoreRun({request.live2ch_folder, ""}, relay, fs_, std::time(nullptr));
+    if (const std::string message = RestoreMessage(outcome); !message.empty()) {
+      relay.ShowMessage(message);
+    }
     return Ending{false, outcome == RestoreOutcome::kRestored};
   });
 }
