@@ -278,10 +278,14 @@ void MainWindow::AppendLogLines(const std::vector<std::string>& lines) {
   const size_t cut =
       LogCut(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
   // The box lays out again only the lines that an edit touches: removing the oldest lines and
-  // adding the newest costs little, where setting the whole text lays out all of it.
+  // adding the newest costs little, where setting the whole text lays out all of it. Under Wine
+  // each selection or replacement costs milliseconds whatever its size, so the append itself
+  // leaves the caret at the end rather than a selection after it.
   SendMessageW(log, WM_SETREDRAW, FALSE, 0);
   if (cut >= length) {
     SetWindowTextW(log, text.c_str() + cut);
+    const auto kept = static_cast<WPARAM>(text.size() - cut);
+    SendMessageW(log, EM_SETSEL, kept, static_cast<LPARAM>(kept));
   } else {
     if (cut > 0) {
       SendMessageW(log, EM_SETSEL, 0, static_cast<LPARAM>(cut));
@@ -293,8 +297,6 @@ void MainWindow::AppendLogLines(const std::vector<std::string>& lines) {
     SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
   }
   SendMessageW(log, WM_SETREDRAW, TRUE, 0);
-  const auto kept = static_cast<WPARAM>(text.size() - cut);
-  SendMessageW(log, EM_SETSEL, kept, static_cast<LPARAM>(kept));
   SendMessageW(log, EM_SCROLLCARET, 0, 0);
   InvalidateRect(log, nullptr, TRUE);
 }

@@ -289,9 +289,10 @@ void WindowController::Deliver() {
   if (!batch.lines.empty()) view_.AppendLogLines(batch.lines);
   if (batch.progress) ShowProgress(*batch.progress);
   // Where showing takes long (a slow box, a busy machine), the window takes a quarter of the
-  // time at most, so that the run keeps the rest.
-  next_delivery_ =
-      now + std::max<std::chrono::steady_clock::duration>(kDeliveryInterval, (now_() - now) * 3);
+  // time at most, so that the run keeps the rest; but one showing slowed by a busy machine must
+  // not keep the window still for three times as long, so the wait has a ceiling.
+  next_delivery_ = now + std::clamp<std::chrono::steady_clock::duration>(
+                             (now_() - now) * 3, kDeliveryInterval, kLongestDeliveryInterval);
   messages_.insert(messages_.end(), batch.messages.begin(), batch.messages.end());
   if (batch.ending) Finish(*batch.ending, std::exchange(messages_, {}));
 }

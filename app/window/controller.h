@@ -99,11 +99,14 @@ using WindowClock = std::function<std::chrono::steady_clock::time_point()>;
 
 /// The window's behaviour, written once for every toolkit. Each run goes on a thread of its own,
 /// so that the window keeps taking events; what the run tells reaches the window through its
-/// event queue, at most every kDeliveryInterval, less often when showing it takes long.
+/// event queue, at most every kDeliveryInterval, less often when showing it takes long, but
+/// always within kLongestDeliveryInterval.
 class WindowController final {
  public:
   /// How often, at most, the window shows what a run has told.
   static constexpr std::chrono::milliseconds kDeliveryInterval{50};
+  /// How long, at most, the window waits between two showings, however long showing takes.
+  static constexpr std::chrono::milliseconds kLongestDeliveryInterval{120};
 
   /// `settings` keeps the choices between starts; `places` are where the programs are looked
   /// for when no folder is kept (UsualPlaces).
