@@ -18,6 +18,15 @@ namespace {
 
 using namespace posix;
 
+// Makes the names in a folder durable, so that a file named there survives a power cut.
+std::error_code SyncFolder(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return LastError();
+  const std::error_code error = fsync(fd) == 0 ? std::error_code{} : LastError();
+  close(fd);
+  return error;
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   PosixFileSystem() = default;
@@ -282,6 +291,9 @@ class PosixFileSystem final : public FileSystem {
     if (copy && got < 0) error = LastError();
     close(in);
     if (copy && !error) error = copy->Commit();
+    // The copy keeps a file that is about to be replaced: its name, in a folder that the backup
+    // may just have made, must be on disk with its bytes.
+    if (copy && !error) error = SyncFolder(folder);
     return error;
   }
 

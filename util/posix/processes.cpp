@@ -1,14 +1,13 @@
 // The running programs on Linux, from /proc: a process's program file, or the program that its
 // command line names, Wine's Windows paths mapped through the prefix's drive letters.
 #include <dirent.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -24,9 +23,17 @@ std::string Canonical(const std::string& path) {
   return realpath(path.c_str(), resolved) ? resolved : path;
 }
 
+// The text of a /proc file; what could be read of it when its process ends meanwhile (the read
+// then fails with ESRCH), which is then no longer running.
 std::string ReadProcFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return "";
+  std::string text;
+  char chunk[4096];
+  ssize_t got;
+  while ((got = read(fd, chunk, sizeof chunk)) > 0) text.append(chunk, static_cast<size_t>(got));
+  close(fd);
+  return text;
 }
 
 std::string LinkTarget(const std::string& path) {

@@ -10,42 +10,13 @@
 #include <unordered_map>
 
 #include "util/path.h"
+#include "util/win32/errors.h"
 #include "util/win32/wide.h"
 
 namespace mirelda {
 namespace {
 
-// Win32 errors as the portable conditions the engine compares against.
-std::error_code ToErrorCode(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-    case ERROR_DIRECTORY:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_INVALID_DRIVE:
-      return std::make_error_code(std::errc::no_such_file_or_directory);
-    case ERROR_ALREADY_EXISTS:
-    case ERROR_FILE_EXISTS:
-      return std::make_error_code(std::errc::file_exists);
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-      return std::make_error_code(std::errc::permission_denied);
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return std::make_error_code(std::errc::device_or_resource_busy);
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return std::make_error_code(std::errc::no_space_on_device);
-    case ERROR_DIR_NOT_EMPTY:
-      return std::make_error_code(std::errc::directory_not_empty);
-    default:
-      return {static_cast<int>(error), std::system_category()};
-  }
-}
-
-std::error_code LastError() { return ToErrorCode(GetLastError()); }
+std::error_code LastError() { return ErrorCodeOf(GetLastError()); }
 
 bool HasNul(const std::string& path) { return path.find('\0') != std::string::npos; }
 
@@ -170,7 +141,7 @@ std::error_code RefusedAccess(const std::string& folder, DWORD access) {
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (handle.valid()) return {};
   const DWORD error = GetLastError();
-  return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT ? ToErrorCode(error)
+  return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT ? ErrorCodeOf(error)
                                                                       : std::error_code{};
 }
 
@@ -344,7 +315,7 @@ class Win32FileSystem final : public FileSystem {
       const DWORD error = GetLastError();
       // An empty drive root has no "." entry, so nothing at all matches in it.
       if (error == ERROR_FILE_NOT_FOUND && IsFolder(path)) return {};
-      return ToErrorCode(error);
+      return ErrorCodeOf(error);
     }
     do {
       const std::wstring_view name = found.cFileName;
@@ -358,7 +329,7 @@ class Win32FileSystem final : public FileSystem {
     } while (FindNextFileW(search, &found));
     const DWORD error = GetLastError();
     FindClose(search);
-    return error == ERROR_NO_MORE_FILES ? std::error_code{} : ToErrorCode(error);
+    return error == ERROR_NO_MORE_FILES ? std::error_code{} : ErrorCodeOf(error);
   }
 
   std::unique_ptr<FileWriter> StartReplacing(const std::string& path,
@@ -417,7 +388,7 @@ class Win32FileSystem final : public FileSystem {
     // A name no file can have fails as the write would.
     if (const DWORD error = GetLastError();
         error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-      return ToErrorCode(error);
+      return ErrorCodeOf(error);
     // Up to the nearest folder that exists, which the missing ones would be made in.
     bool made = false;
     for (std::string folder = FolderOf(path);;) {
@@ -429,7 +400,7 @@ class Win32FileSystem final : public FileSystem {
         return RefusedAccess(folder, made ? FILE_ADD_SUBDIRECTORY : FILE_ADD_FILE);
       }
       const DWORD error = GetLastError();
-      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return ToErrorCode(error);
+      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return ErrorCodeOf(error);
       // A root has nothing above it; a relative path begins in the current folder.
       const size_t last = name == folder ? std::string::npos : name.find_last_of(kSeparators);
       if (last != std::string::npos) {
@@ -437,7 +408,7 @@ class Win32FileSystem final : public FileSystem {
       } else if (name != folder && name != "." && name.find(':') == std::string::npos) {
         folder = ".\\";
       } else {
-        return ToErrorCode(error);
+        return ErrorCodeOf(error);
       }
       made = true;
     }
@@ -475,7 +446,7 @@ class Win32FileSystem final : public FileSystem {
     const std::wstring wide_from = WidenPath(from), wide_to = WidenPath(to);
     if (CreateHardLinkW(wide_to.c_str(), wide_from.c_str(), nullptr)) return {};
     const DWORD error = GetLastError();
-    return CannotLink(error) ? CopyToDisk(wide_from, wide_to) : ToErrorCode(error);
+    return CannotLink(error) ? CopyToDisk(wide_from, wide_to) : ErrorCodeOf(error);
   }
 
   std::error_code RemoveFile(const std::string& path) override {
@@ -487,7 +458,7 @@ class Win32FileSystem final : public FileSystem {
     // Windows refuses a folder as it refuses a read-only file.
     return error == ERROR_ACCESS_DENIED && IsFolder(path)
                ? std::make_error_code(std::errc::is_a_directory)
-               : ToErrorCode(error);
+               : ErrorCodeOf(error);
   }
 
   std::error_code RemoveFolder(const std::string& path) override {
@@ -499,7 +470,7 @@ class Win32FileSystem final : public FileSystem {
     const DWORD error = GetLastError();
     // ERROR_DIRECTORY: the name is a file's.
     return error == ERROR_DIRECTORY ? std::make_error_code(std::errc::not_a_directory)
-                                    : ToErrorCode(error);
+                                    : ErrorCodeOf(error);
   }
 
  private:
@@ -567,6 +538,35 @@ class Win32FileSystem final : public FileSystem {
 };
 
 }  // namespace
+
+std::error_code ErrorCodeOf(unsigned long error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_DIRECTORY:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_INVALID_DRIVE:
+      return std::make_error_code(std::errc::no_such_file_or_directory);
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS:
+      return std::make_error_code(std::errc::file_exists);
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+      return std::make_error_code(std::errc::permission_denied);
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return std::make_error_code(std::errc::device_or_resource_busy);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return std::make_error_code(std::errc::no_space_on_device);
+    case ERROR_DIR_NOT_EMPTY:
+      return std::make_error_code(std::errc::directory_not_empty);
+    default:
+      return {static_cast<int>(error), std::system_category()};
+  }
+}
 
 std::unique_ptr<FileSystem> MakeNativeFileSystem() { return std::make_unique<Win32FileSystem>(); }
 

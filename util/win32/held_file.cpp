@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "util/win32/errors.h"
 #include "util/win32/wide.h"
 
 namespace mirelda {
@@ -13,23 +14,14 @@ namespace {
 
 constexpr DWORD kPieceSize = 1 << 20;
 
-// The few Win32 errors that callers of these functions tell apart.
+// A lock that another process holds is the one failure the callers act on: the run is refused
+// rather than failed.
 std::error_code LastError() {
-  switch (const DWORD error = GetLastError()) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return std::make_error_code(std::errc::no_such_file_or_directory);
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return std::make_error_code(std::errc::file_exists);
-    case ERROR_ACCESS_DENIED:
-      return std::make_error_code(std::errc::permission_denied);
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_SHARING_VIOLATION:
-      return std::make_error_code(std::errc::resource_unavailable_try_again);
-    default:
-      return {static_cast<int>(error), std::system_category()};
+  const DWORD error = GetLastError();
+  if (error == ERROR_LOCK_VIOLATION || error == ERROR_SHARING_VIOLATION) {
+    return std::make_error_code(std::errc::resource_unavailable_try_again);
   }
+  return ErrorCodeOf(error);
 }
 
 class Win32HeldFile final : public HeldFile {
