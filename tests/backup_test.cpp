@@ -3,6 +3,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <tuple>
 
 #include "backup/keeping_file_system.h"
 #include "run/restore.h"
@@ -118,14 +119,18 @@ TEST_F(BackupTest, AFailureOutlivesTwentyThousandLinesInTheSavedLogAndTheFinalLi
   EXPECT_LT(saved.find(failure), saved.find("すべて変換完了"));  // in its place, and again:
   EXPECT_TRUE(saved.ends_with("すべて変換完了\r\n失敗した項目：\r\n" + failure + "\r\n"));
 
+  // Lines fill the limit to its last byte, line ends included; the next is left out.
   RunLog log(report_, 100);
-  for (const char* line : {"a", "b", "c"}) log.AddLine(std::string(40, *line));
+  for (const std::string& line :
+       {std::string(40, 'a'), std::string(40, 'b'), std::string(14, 'c'), std::string("d")}) {
+    log.AddLine(line);
+  }
   log.AddFailureLine(failure);
   log.RepeatFailures();
   ASSERT_FALSE(log.Save(fs_, dir_.Path("log.txt")));
   EXPECT_EQ(test::ReadBytes(dir_.Path("log.txt")),
             "\xEF\xBB\xBF" + std::string(40, 'a') + "\r\n" + std::string(40, 'b') + "\r\n" +
-                failure + "\r\n失敗した項目：\r\n" + failure +
+                std::string(14, 'c') + "\r\n" + failure + "\r\n失敗した項目：\r\n" + failure +
                 "\r\nログが大きすぎるため、ほかの1行を省きました\r\n");
 }
 
@@ -335,6 +340,17 @@ TEST(JournalTest, PathsRoundTripAndUnsafeOnesAreRefused) {
   }
   for (const char* stamp : {"20260101-000000", "20260101-000000-12"})
     EXPECT_TRUE(LooksLikeStamp(stamp));
+  // A header reads back as it was written.
+  const test::TempDir dir;
+  const JournalHeader header{
+      7, RunKind::kRestore, dir.Path("l/"), dir.Path("k/"), "20260101-000000", 1765000000};
+  test::WriteBytes(dir.Path("journal"), HeaderText(header));
+  const std::optional<JournalState> state = ReadJournalState(dir.Path("journal"));
+  ASSERT_TRUE(state);
+  EXPECT_EQ(std::tie(state->header.sequence, state->header.kind, state->header.live2ch_folder,
+                     state->header.katjusha_folder, state->header.undoes, state->header.time),
+            std::tie(header.sequence, header.kind, header.live2ch_folder, header.katjusha_folder,
+                     header.undoes, header.time));
   for (const char* name : {"2026010-1000000", "2026010", "x0260101-000000", "20260101-000000-"}) {
     EXPECT_FALSE(LooksLikeStamp(name)) << name;
   }

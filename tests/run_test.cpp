@@ -32,12 +32,14 @@ TEST_F(RunTest, ManyJobsLogAndWriteExactlyWhatOneJobDoes) {
   fs_.fail_write = [](const std::string& path) { return path.find("7.idx") != std::string::npos; };
   fs_.fail_list = [&](const std::string& f) { return f == katjusha_ + test::P("log/h3/"); };
   EXPECT_EQ(Run("fav,allidx", 1), RunOutcome::kCompletedWithFailures);
-  const auto one_job = std::make_tuple(report_.lines, report_.failures, test::Live2chSnapshot(live2ch_));
+  const auto one_job =
+      std::make_tuple(report_.lines, report_.failures, test::Live2chSnapshot(live2ch_));
   std::filesystem::remove_all(live2ch_);
   test::WriteBytes(live2ch_ + "live2ch.exe", "");
   report_ = {};
   EXPECT_EQ(Run("fav,allidx", 4), RunOutcome::kCompletedWithFailures);
-  EXPECT_EQ(std::make_tuple(report_.lines, report_.failures, test::Live2chSnapshot(live2ch_)), one_job);
+  EXPECT_EQ(std::make_tuple(report_.lines, report_.failures, test::Live2chSnapshot(live2ch_)),
+            one_job);
 }
 
 TEST_F(RunTest, FolderTextsEndInOneSeparatorAndAProgramsPathIsItsFolder) {
@@ -81,6 +83,8 @@ TEST_F(RunTest, ARunningLive2chStopsRunAndRestoreButARunningKatjushaIsOnlyWarned
 TEST_F(RunTest, OneFolderForBothProgramsIsRefusedHoweverItIsSpelt) {
   test::WriteBytes(katjusha_ + "live2ch.exe", "");
   std::vector<std::string> spellings{katjusha_, test::P(katjusha_ + "./")};
+  // A name with a NUL in it names no folder, however much of it does.
+  EXPECT_FALSE(fs_.IsSameFolder(katjusha_ + std::string("\0x", 2), katjusha_));
 #ifndef _WIN32
   std::filesystem::create_directory_symlink(dir_.Path("k"), dir_.Path("link"));
   spellings.push_back(dir_.Path("link"));

@@ -29,8 +29,11 @@ TEST(PathTest, PatternsIgnoreAsciiCaseStoredPathsTakeThePlatformSeparatorTempora
       {"*.idx", "a.idx", true},      {"*.idx", "B.IDX", true},   {"*.idx", ".idx", true},
       {"*.idx", "a.idx.bak", false}, {"*.idx", "c.txt", false},  {"*.*", "noext", true},
       {"?.idx", "板.idx", true},     {"?.idx", "ab.idx", false}, {"a*b*c", "aXbYbZc", true},
-      {"a*b", "ab", true},           {"a?", "a", false},         {"abc", "ab", false}};
+      {"a*b", "ab", true},           {"a?", "a", false},         {"abc", "ab", false},
+      {"a**.idx", "ab.idx", true},   {"ab**", "ab", true}};
   for (const auto& c : cases) EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.matches) << c.name;
+  // Case and doubled separators, as Windows ignores them, give one key.
+  EXPECT_EQ(PathKey(P("/l/Log//A.IDX")), P("/l/log/a.idx"));
   EXPECT_EQ(JoinStoredPath(P("/k/log/"), "h_x\\b\\1.idx"), P("/k/log/h_x/b/1.idx"));
   // Only a name that a writer made is ever taken for its temporary.
   EXPECT_EQ(TemporaryOwner(TemporaryName(42, 7)), 42u);
