@@ -1,6 +1,9 @@
 // Runs one conversion of the favourites through the Windows window and prints how long it took
 // and the longest time between two WM_PAINT messages: the Win32 half of bench/window-log.
+// clang-format off
 #include <windows.h>
+#include <objbase.h>
+// clang-format on
 
 #include <chrono>
 #include <cstdio>
@@ -27,6 +30,8 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "usage: mirelda_bench_window_log KATJUSHA_FOLDER LIVE2CH_FOLDER\n");
     return 2;
   }
+  // As mirelda.exe: the taskbar button's progress is a COM object.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   NoDialogs dialogs;
   std::error_code codec_error;
   const auto codec = mirelda::Cp932Codec::Open(codec_error);
