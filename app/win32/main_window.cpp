@@ -3,7 +3,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 
 #include "app/window/log_bound.h"
 #include "app/window/window_texts.h"
@@ -56,6 +58,54 @@ ControlClass ClassOf(const form::Control& control) {
   }
   return {L"STATIC", 0, 0};
 }
+
+// Whether two states of a scroll bar are drawn alike: the same place, thumb and working arrows.
+bool LooksTheSame(const SCROLLBARINFO& a, const SCROLLBARINFO& b) {
+  return EqualRect(&a.rcScrollBar, &b.rcScrollBar) && a.dxyLineButton == b.dxyLineButton &&
+         a.xyThumbTop == b.xyThumbTop && a.xyThumbBottom == b.xyThumbBottom &&
+         std::equal(std::begin(a.rgstate), std::end(a.rgstate), std::begin(b.rgstate));
+}
+
+SCROLLBARINFO VerticalScrollBar(HWND control) {
+  SCROLLBARINFO info{};
+  info.cbSize = sizeof info;
+  GetScrollBarInfo(control, OBJID_VSCROLL, &info);
+  return info;
+}
+
+// Keeps a box from drawing while it is edited, and draws it once, whole, afterwards, as
+// WM_SETREDRAW would: Wine's edit box ignores WM_SETREDRAW and draws its themed scroll bar again
+// for every edit, at milliseconds a time, where a box that is not visible draws nothing. The
+// drawing is done at once, so that the delivery that asked for it is measured with it.
+class HiddenWhileEdited {
+ public:
+  explicit HiddenWhileEdited(HWND box)
+      : box_(box),
+        style_(GetWindowLongPtrW(box, GWL_STYLE)),
+        scroll_bar_(VerticalScrollBar(box)),
+        waiting_(GetUpdateRect(box, nullptr, FALSE) != 0) {
+    if (style_ & WS_VISIBLE) SetWindowLongPtrW(box_, GWL_STYLE, style_ & ~WS_VISIBLE);
+  }
+  ~HiddenWhileEdited() {
+    if (!(style_ & WS_VISIBLE)) return;
+    SetWindowLongPtrW(box_, GWL_STYLE, GetWindowLongPtrW(box_, GWL_STYLE) | WS_VISIBLE);
+    // Shown again, the box has its frame drawn too, scroll bar and all, the most costly part;
+    // where nothing waited to be drawn before and the scroll bar looks as it did, the frame on
+    // the screen is still right.
+    const bool frame = waiting_ || !LooksTheSame(scroll_bar_, VerticalScrollBar(box_));
+    if (!frame) RedrawWindow(box_, nullptr, nullptr, RDW_VALIDATE | RDW_NOFRAME);
+    RedrawWindow(box_, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | (frame ? RDW_FRAME : 0));
+  }
+  HiddenWhileEdited(const HiddenWhileEdited&) = delete;
+  HiddenWhileEdited& operator=(const HiddenWhileEdited&) = delete;
+
+ private:
+  const HWND box_;
+  const LONG_PTR style_;
+  const SCROLLBARINFO scroll_bar_;  // as it is on the screen
+  const bool waiting_;              // some of the box waited to be drawn
+};
 
 // Where a control lies in the window's client area.
 RECT ClientRect(HWND parent, HWND control) {
@@ -278,10 +328,8 @@ void MainWindow::AppendLogLines(const std::vector<std::string>& lines) {
   const size_t cut =
       LogCut(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
   // The box lays out again only the lines that an edit touches: removing the oldest lines and
-  // adding the newest costs little, where setting the whole text lays out all of it. Under Wine
-  // each selection or replacement costs milliseconds whatever its size, so the append itself
-  // leaves the caret at the end rather than a selection after it.
-  SendMessageW(log, WM_SETREDRAW, FALSE, 0);
+  // adding the newest costs little, where setting the whole text lays out all of it.
+  const HiddenWhileEdited hidden(log);
   if (cut >= length) {
     SetWindowTextW(log, text.c_str() + cut);
     const auto kept = static_cast<WPARAM>(text.size() - cut);
@@ -296,9 +344,8 @@ void MainWindow::AppendLogLines(const std::vector<std::string>& lines) {
     SendMessageW(log, EM_SETSEL, end, static_cast<LPARAM>(end));
     SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
   }
-  SendMessageW(log, WM_SETREDRAW, TRUE, 0);
+  // The caret at the end shows the newest line.
   SendMessageW(log, EM_SCROLLCARET, 0, 0);
-  InvalidateRect(log, nullptr, TRUE);
 }
 
 void MainWindow::ShowMessage(const std::string& text) { dialogs_.ShowMessage(hwnd_, text); }
