@@ -16,17 +16,20 @@ bool IsMissing(std::error_code error) {
 
 }  // namespace
 
+void Context::ReportFailure(const std::string& line) {
+  report_.AddFailureLine(line);
+  ++failures_;
+}
+
 void Context::ReportWriteFailure(const std::string& path, std::error_code error) {
-  report_.AddFailureLine(path + "に書き込めませんでした");
-  ++failure_lines_;
+  ReportFailure(path + "に書き込めませんでした");
   report_.ExplainFailure(path, error);
-  CountFailure();
 }
 
 void Context::ReportReadFailure(const std::string& path, std::error_code error) {
   if (IsMissing(error)) return;
+  ReportFailure(path + "を読み込めませんでした");
   report_.ExplainFailure(path, error);
-  CountFailure();
 }
 
 void Context::ReportOddIndex(std::string_view path) {
@@ -45,10 +48,8 @@ void Context::StopIfAsked() {
 }
 
 void Context::CannotList(const std::string& folder, std::error_code reason) {
-  report_.AddFailureLine(folder + "を読み込めませんでした");
-  ++failure_lines_;
+  ReportFailure(folder + "を読み込めませんでした");
   report_.ExplainFailure(folder, reason);
-  CountFailure();
 }
 
 OutputFile::OutputFile(Context& cx, std::string path) : cx_(cx), path_(std::move(path)) {

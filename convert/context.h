@@ -47,8 +47,8 @@ class Context final : public SearchListener {
   /// Logs, explains and counts a file that could not be written.
   void ReportWriteFailure(const std::string& path, std::error_code error);
 
-  /// Explains and counts a Katjusha file that exists but could not be read, beside the line
-  /// that the caller logs for it; a missing one is no failure.
+  /// Logs, explains and counts a Katjusha file that exists but could not be read, after the line
+  /// that the caller logs for what it was reading; a missing one is no failure.
   void ReportReadFailure(const std::string& path, std::error_code error);
 
   /// Logs and counts a thread index that could not be converted. "a\b\1.idx" =>
@@ -59,14 +59,12 @@ class Context final : public SearchListener {
   /// explained and counted.
   void SyncWritten();
 
-  /// Counts a failure that the caller has logged itself.
-  void CountFailure() { ++failures_; }
+  /// Logs and counts a failure that no file or folder stands for, a converter cut short.
+  void ReportFailure(const std::string& line);
 
-  /// How many files could not be written or read and folders not listed so far.
+  /// How many files could not be written or read and folders not listed so far: each has its
+  /// failure line.
   int failures() const { return failures_; }
-
-  /// How many lines so far told of a file not written or a folder not read.
-  int failure_lines() const { return failure_lines_; }
 
   /// How many thread indexes so far could not be converted.
   int odd_indexes() const { return odd_indexes_; }
@@ -85,7 +83,6 @@ class Context final : public SearchListener {
   TextFiles& files_;
   const int jobs_;
   int failures_ = 0;
-  int failure_lines_ = 0;
   int odd_indexes_ = 0;
 };
 

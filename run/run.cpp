@@ -69,8 +69,8 @@ void RunConverter(Context& cx, const DataKind& kind) {
   try {
     kind.convert(cx);
   } catch (const std::exception& error) {
-    cx.AddLine(std::string("変換中にエラーが起きたため、この項目を中断しました: ") + error.what());
-    cx.CountFailure();
+    cx.ReportFailure(std::string("変換中にエラーが起きたため、この項目を中断しました: ") +
+                     error.what());
   }
 }
 
@@ -107,8 +107,7 @@ std::string SaveLog(const RunLog& log, Context& cx, const KeepingFileSystem& wri
   const std::string folder = writes.backup_folder();
   if (folder.empty()) return "";
   const std::string path = folder + std::string(kLogName);
-  std::error_code error = log.Save(fs, path);
-  if (!error) error = fs.SyncWritten();
+  const std::error_code error = log.SaveInto(fs, folder);
   if (!error) return path;
   cx.ReportWriteFailure(path, error);
   return "";
@@ -139,10 +138,10 @@ bool Live2chIsRunning(const std::string& folder, RunReport& report, FileSystem& 
   return true;
 }
 
-std::string SummaryLine(const WriteCounts& counts, int odd_indexes, int failure_lines) {
+std::string SummaryLine(const WriteCounts& counts, int odd_indexes, int failures) {
   return "新規" + std::to_string(counts.created) + "件、置換" + std::to_string(counts.replaced) +
          "件、変更なし" + std::to_string(counts.unchanged) + "件、変なidx" +
-         std::to_string(odd_indexes) + "件、失敗" + std::to_string(failure_lines) + "件";
+         std::to_string(odd_indexes) + "件、失敗" + std::to_string(failures) + "件";
 }
 
 std::string AbsoluteFolder(const std::string& folder) {
@@ -228,7 +227,7 @@ RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, 
     if (writes.kept_any()) {
       log.AddLine(writes.backup_folder() + "に置き換え前のファイルを保存しました");
     }
-    log.AddLine(SummaryLine(writes.counts(), cx.odd_indexes(), cx.failure_lines()));
+    log.AddLine(SummaryLine(writes.counts(), cx.odd_indexes(), cx.failures()));
     log.AddLine("すべて変換完了");
   }
   log.RepeatFailures();

@@ -54,7 +54,7 @@ bool Live2chIsRunning(const std::string& folder, RunReport& report, FileSystem& 
 
 /// The line that sums up what a run wrote, logged before the last one.
 /// => "新規1件、置換2件、変更なし3件、変なidx4件、失敗5件".
-std::string SummaryLine(const WriteCounts& counts, int odd_indexes, int failure_lines);
+std::string SummaryLine(const WriteCounts& counts, int odd_indexes, int failures);
 
 /// The folder made absolute and ending in the separator, as a journal records it, so that it
 /// still names the same folder from any working folder. "k" => "/home/u/k/".

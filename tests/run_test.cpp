@@ -137,7 +137,29 @@ TEST_F(RunTest, AnEscapedErrorAloneEndsTheRunWithFailures) {
   EXPECT_EQ(Run("brd,myboard"), RunOutcome::kCompletedWithFailures);
   EXPECT_EQ(report_.lines[3], "変換中にエラーが起きたため、この項目を中断しました: disk gone");
   EXPECT_EQ(report_.lines[4], "other.brdをmyboard.brdに変換します");
-  EXPECT_EQ(report_.lines.back(), "すべて変換完了");
+  EXPECT_EQ(Lines(report_.lines.end() - 4, report_.lines.end()),
+            (Lines{"新規1件、置換0件、変更なし0件、変なidx0件、失敗1件", "すべて変換完了",
+                   "失敗した項目：", report_.lines[3]}));
+}
+
+// A Katjusha file that is there but cannot be read has a failure line of its own, after the
+// converter's, so that the summary and the closing message count the same failures.
+TEST_F(RunTest, AnUnreadableKatjushaFileHasItsFailureLineAndIsCountedOnce) {
+  Katjusha("favorite.idx", "h\\b\\1.idx\r\n");
+  Katjusha("log/h/b/1.idx", KatjushaIndex("h", "b", "1"));
+  Katjusha("namelist.txt", "名無し\r\n");
+  const std::vector<std::string> unreadable{katjusha_ + "favorite.idx", katjusha_ + "namelist.txt"};
+  fs_.fail_read = [&](const std::string& path) {
+    return std::find(unreadable.begin(), unreadable.end(), path) != unreadable.end();
+  };
+  EXPECT_EQ(Run("fav,namemail"), RunOutcome::kCompletedWithFailures);
+  EXPECT_EQ(ConverterLines(), (Lines{"お気に入りを変換します", "お気に入りファイルが変です",
+                                     unreadable[0] + "を読み込めませんでした",
+                                     unreadable[1] + "を読み込めませんでした"}));
+  EXPECT_TRUE(Logged("新規0件、置換0件、変更なし0件、変なidx0件、失敗2件"));
+  EXPECT_EQ(report_.failures, unreadable);
+  ASSERT_EQ(report_.messages.size(), 1u);
+  EXPECT_TRUE(report_.messages[0].starts_with("変換は終わりましたが、失敗が2件あります。"));
 }
 
 TEST_F(RunTest, AFolderThatCannotBeListedAloneEndsTheRunWithFailures) {

@@ -65,6 +65,7 @@ class FaultyFileSystem final : private NativeFileSystemHolder, public Forwarding
  public:
   FaultyFileSystem() : ForwardingFileSystem(*native_) {}
 
+  std::function<bool(const std::string&)> fail_read = [](const std::string&) { return false; };
   std::function<bool(const std::string&)> fail_list = [](const std::string&) { return false; };
   std::function<bool(const std::string&)> fail_write = [](const std::string&) { return false; };
   std::function<bool(const std::string&)> fail_keep = [](const std::string&) { return false; };
@@ -79,6 +80,10 @@ class FaultyFileSystem final : private NativeFileSystemHolder, public Forwarding
     made.push_back(path);
     before_make(path);
     return ForwardingFileSystem::MakeFolder(path);
+  }
+  std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
+    if (fail_read(path)) return std::make_error_code(std::errc::permission_denied);
+    return ForwardingFileSystem::ReadWhole(path, bytes);
   }
   std::error_code ListFolder(const std::string& path, FolderEntries& entries) override {
     if (fail_list(path)) return std::make_error_code(std::errc::permission_denied);
