@@ -7,6 +7,7 @@
 
 #include "backup/keeping_file_system.h"
 #include "run/run.h"
+#include "run/run_log.h"
 #include "util/folder_maker.h"
 #include "util/given_folder.h"
 #include "util/path.h"
@@ -187,9 +188,15 @@ class Restorer {
   int failures_ = 0;
 };
 
-// Undoes one run as a restore of its own, journalled as `sequence`; the number of failures.
-int Undo(const BackupRun& run, const std::string& live2ch, std::uint64_t sequence,
-         RunReport& report, FileSystem& fs, std::time_t now) {
+// What undoing one run came to.
+struct Undone {
+  int failures = 0;
+  std::string backup_folder;  // the undo's own, with its journal
+};
+
+// Undoes one run as a restore of its own, journalled as `sequence`.
+Undone Undo(const BackupRun& run, const std::string& live2ch, std::uint64_t sequence,
+            RunReport& report, FileSystem& fs, std::time_t now) {
   const std::string source = BackupRoot(live2ch) + run.stamp + kSep;
   report.AddLine(source + "から元に戻します");
   const JournalHeader& undone = run.state.header;
@@ -217,7 +224,24 @@ int Undo(const BackupRun& run, const std::string& live2ch, std::uint64_t sequenc
   }
   if (writes.kept_any())
     report.AddLine(writes.backup_folder() + "に置き換え前のファイルを保存しました");
-  return restorer.failures();
+  return {restorer.failures(), writes.backup_folder()};
+}
+
+// Saves the restore's whole log beside the journal of each undo it made; the number of
+// failures.
+int SaveLog(const RunLog& log, const std::vector<std::string>& backup_folders, RunReport& report,
+            FileSystem& fs) {
+  int failures = 0;
+  for (const std::string& folder : backup_folders) {
+    if (folder.empty()) continue;
+    if (const std::error_code error = log.SaveInto(fs, folder)) {
+      const std::string path = folder + std::string(kLogName);
+      report.AddLine(path + "に書き込めませんでした");
+      report.ExplainFailure(path, error);
+      ++failures;
+    }
+  }
+  return failures;
 }
 
 // The folder where Live2ch's files are, for the Live2ch folder as the user gave it: the
@@ -270,9 +294,16 @@ RestoreOutcome RestoreRun(const RestoreRequest& request, RunReport& report, File
     return RestoreOutcome::kNothingLeft;
   }
   std::uint64_t sequence = NextSequence(runs);
+  RunLog log(report);
   int failures = 0;
-  for (const BackupRun* run : targets) failures += Undo(*run, live2ch, sequence++, report, fs, now);
-  report.AddLine(failures == 0 ? "すべて元に戻しました" : "元に戻せなかったファイルがあります");
+  std::vector<std::string> backup_folders;
+  for (const BackupRun* run : targets) {
+    const Undone undone = Undo(*run, live2ch, sequence++, log, fs, now);
+    failures += undone.failures;
+    backup_folders.push_back(undone.backup_folder);
+  }
+  log.AddLine(failures == 0 ? "すべて元に戻しました" : "元に戻せなかったファイルがあります");
+  failures += SaveLog(log, backup_folders, report, fs);
   return failures == 0 ? RestoreOutcome::kRestored : RestoreOutcome::kRestoredWithFailures;
 }
 

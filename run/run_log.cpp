@@ -42,4 +42,9 @@ std::error_code RunLog::Save(FileSystem& fs, const std::string& path) const {
   return fs.ReplaceWhole(path, bytes);
 }
 
+std::error_code RunLog::SaveInto(FileSystem& fs, const std::string& backup_folder) const {
+  const std::error_code error = Save(fs, backup_folder + std::string(kLogName));
+  return error ? error : fs.SyncWritten();
+}
+
 }  // namespace mirelda

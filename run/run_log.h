@@ -43,6 +43,10 @@ class RunLog final : public RunReport {
   /// out, when some were.
   std::error_code Save(FileSystem& fs, const std::string& path) const;
 
+  /// Saves the log as kLogName in a run's backup folder ("…/mirelda-backup/STAMP/"), on disk
+  /// before it returns, as the backup beside it is.
+  std::error_code SaveInto(FileSystem& fs, const std::string& backup_folder) const;
+
   /// How many failure lines the log holds.
   std::size_t failure_count() const { return failures_.size(); }
 

@@ -206,6 +206,10 @@ TEST_F(BackupTest, ARestoreIsSafeTwiceAndCanItselfBeUndone) {
                    l + test::P("mirelda-backup/") + Stamp() + kSep +
                        "に置き換え前のファイルを保存しました",
                    "すべて元に戻しました"}));
+  // Its log is saved beside its journal, as a conversion's is.
+  std::string saved = "\xEF\xBB\xBF";
+  for (const std::string& line : report_.lines) saved += line + "\r\n";
+  EXPECT_EQ(test::ReadBytes(BackupFolder() + std::string(kLogName)), saved);
   EXPECT_EQ(Live2chFiles(), (test::Files{{"live2ch.exe", ""},
                                          {"maillist.txt", test::Sjis("used by Live2ch")},
                                          {"namelist.txt", test::Sjis("old")}}));
