@@ -86,6 +86,22 @@ TEST_F(BackupTest, OnlyChangedFilesAreReplacedAndEachIsKeptFirstAsSpeltOnDisk) {
                         "新規1件、置換2件、変更なし1件、変なidx1件、失敗0件", "すべて変換完了"}));
 }
 
+// An index is compared with what the run would write by reading one byte more than that.
+TEST_F(BackupTest, AnIndexIsLeftAloneOnlyWhenItHoldsExactlyTheNewBytes) {
+  std::string lines[3];
+  for (const int key : {0, 1, 2}) {
+    Katjusha("log/h/b/" + std::to_string(key) + ".idx", test::KatjushaIndex("h", "b", "1"));
+    lines[key] = test::Live2chIndex("h", "b", "1");
+  }
+  lines[1] += "x";
+  lines[2].pop_back();
+  for (const int key : {0, 1, 2}) Live2ch("log/h/b/" + std::to_string(key) + ".idx", lines[key]);
+  EXPECT_EQ(Run("allidx"), RunOutcome::kCompleted);
+  EXPECT_EQ(Kept(), (test::Files{{"log/h/b/1.idx", test::Sjis(lines[1])},
+                                 {"log/h/b/2.idx", test::Sjis(lines[2])}}));
+  EXPECT_TRUE(Logged("新規0件、置換2件、変更なし1件、変なidx0件、失敗0件"));
+}
+
 TEST_F(BackupTest, AFileThatCannotBeKeptIsNotReplaced) {
   Live2ch("namelist.txt", "old");
   fs_.fail_keep = [](const std::string& path) {

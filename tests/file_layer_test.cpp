@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <future>
 #include <optional>
 
 #include "tests/test_support.h"
@@ -14,6 +15,7 @@
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -144,6 +146,49 @@ TEST_F(FileLayerTest, AFifoNamedLikeAnIndexIsNeverOpened) {
   EXPECT_EQ(Run("fav,allidx"), RunOutcome::kCompletedWithFailures);
   EXPECT_TRUE(opened.Names().empty());
   EXPECT_TRUE(Logged("h\\b\\2.idxは、なんか変です"));
+}
+
+// A run opens a file on its folder's listing's word. What takes the file's place after the
+// listing is read only if it is a regular file or a link to one, and never blocks the run.
+TEST_F(FileLayerTest, WhatTakesAListedFilesPlaceIsReadOnlyIfItIsARegularFile) {
+  const std::string path = katjusha_ + "1.idx", fifo = dir_.Path("fifo");
+  for (const char* name : {"1.idx", "2.idx"}) Katjusha(name, name);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  std::string bytes;
+  fs_.BeginRun(live2ch_);
+  ASSERT_FALSE(fs_.ReadWhole(katjusha_ + "2.idx", bytes));  // the folder is listed
+  fs::remove(path);
+  fs::create_symlink(katjusha_ + "2.idx", path);
+  EXPECT_FALSE(fs_.ReadWhole(path, bytes));
+  EXPECT_EQ(bytes, "2.idx");
+  // A link to a FIFO is looked at, as any link is, and the FIFO is not opened.
+  fs::remove(path);
+  fs::create_symlink(fifo, path);
+  const Watch opened(fifo, IN_OPEN);
+  EXPECT_EQ(fs_.ReadWhole(path, bytes), std::errc::invalid_argument);
+  EXPECT_TRUE(opened.Names().empty());
+  // A FIFO itself, with no writer, would block an open that waits; with one, a read would take
+  // the writer's bytes.
+  fs::remove(path);
+  fs::rename(fifo, path);
+  auto reading = std::async(std::launch::async, [&] { return fs_.ReadWhole(path, bytes); });
+  if (reading.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+    ADD_FAILURE() << "blocked on a FIFO";
+    close(open(path.c_str(), O_WRONLY | O_NONBLOCK));
+  }
+  EXPECT_EQ(reading.get(), std::errc::invalid_argument);
+  const int writer = open(path.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_EQ(write(writer, "theirs", 6), 6);
+  EXPECT_EQ(fs_.ReadWhole(path, bytes), std::errc::invalid_argument);
+  char left[8];
+  EXPECT_EQ(read(writer, left, sizeof left), 6);
+  close(writer);
+  // Only root can put a device there; one that gives nothing is looked at.
+  fs::remove(path);
+  if (mknod(path.c_str(), S_IFCHR | 0644, makedev(1, 3)) == 0) {
+    EXPECT_EQ(fs_.ReadWhole(path, bytes), std::errc::invalid_argument);
+  }
+  fs_.EndRun();
 }
 
 TEST_F(FileLayerTest, AFileThatIsNotTheUsersToWriteIsNotReplacedInAFolderThatIs) {

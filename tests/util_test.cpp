@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "convert/context.h"
 #include "tests/test_support.h"
@@ -79,6 +80,28 @@ TEST_F(FilesTest, ReadsTellMissingFromEmptyAndRefuseFoldersAndGiants) {
   for (const std::string& path : {dir_.Path(), dir_.Path("missing"), std::string()}) {
     EXPECT_FALSE(files_.FileExists(path)) << path;
   }
+}
+
+// During a run a file is opened on its folder's listing's word, otherwise looked at first; both
+// read a file of any size whole, and tell one byte over the most asked for.
+TEST_F(FilesTest, FilesAroundTheFirstPieceReadWholeEitherWayAndOneByteOverIsTooLarge) {
+  std::map<std::string, std::string> files;
+  for (const size_t size : {1, 65535, 65536, 65537, 200001}) {
+    std::string& bytes = files[dir_.Path(std::to_string(size))];
+    for (size_t i = 0; i < size; ++i) bytes.push_back(static_cast<char>(i % 251));
+  }
+  for (const auto& [path, bytes] : files) WriteBytes(path, bytes);
+  for (const bool in_run : {false, true}) {
+    if (in_run) fs_.BeginRun(dir_.Path("k"));
+    for (const auto& [path, bytes] : files) {
+      const auto most = static_cast<std::int64_t>(bytes.size());
+      EXPECT_FALSE(fs_.ReadWholeUpTo(path, most, text_));
+      EXPECT_TRUE(text_ == bytes) << path << (in_run ? " in a run" : "");
+      EXPECT_EQ(fs_.ReadWholeUpTo(path, most - 1, text_), std::errc::file_too_large) << path;
+      EXPECT_EQ(text_, "");
+    }
+  }
+  fs_.EndRun();
 }
 
 TEST_F(FilesTest, WritesReplaceWholeFilesAndLeaveNothingBehindOnFailure) {

@@ -25,9 +25,10 @@ static std::string Text(HWND hwnd) {
 class SlowFileSystem final : public ForwardingFileSystem {
  public:
   using ForwardingFileSystem::ForwardingFileSystem;
-  std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
+  std::error_code ReadWholeUpTo(const std::string& path, std::int64_t most,
+                                std::string& bytes) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return ForwardingFileSystem::ReadWhole(path, bytes);
+    return ForwardingFileSystem::ReadWholeUpTo(path, most, bytes);
   }
 };
 
