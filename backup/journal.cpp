@@ -362,27 +362,33 @@ std::error_code JournalWriter::Add(JournalEntry& entry) {
     if (!entry.copy.empty()) line.append(JournalPath(entry.copy));
   }
   line.push_back('\n');
-  const std::error_code error = file_->Append(line);
+  const std::error_code error = AppendWithOutcomes(line);
   if (error && !error_) error_ = error;
   return error;
 }
 
 void JournalWriter::Outcome(const JournalEntry& entry, bool done) {
   const std::lock_guard lock(mutex_);
-  std::string line = done ? "ok\t" : "failed\t";
-  line.append(std::to_string(entry.number)).push_back('\n');
-  const std::error_code error = file_->Append(line);
-  if (error && !error_) error_ = error;
+  outcomes_.append(done ? "ok\t" : "failed\t");
+  outcomes_.append(std::to_string(entry.number)).push_back('\n');
 }
 
 std::error_code JournalWriter::Finish(bool complete) {
   const std::lock_guard lock(mutex_);
   if (error_) return error_;
   if (const std::error_code error =
-          file_->Append(complete ? "finished\tcomplete\n" : "finished\tincomplete\n")) {
+          AppendWithOutcomes(complete ? "finished\tcomplete\n" : "finished\tincomplete\n")) {
     return error;
   }
   return file_->Sync();
+}
+
+std::error_code JournalWriter::AppendWithOutcomes(std::string_view line) {
+  if (outcomes_.empty()) return file_->Append(line);
+  outcomes_.append(line);
+  const std::error_code error = file_->Append(outcomes_);
+  outcomes_.clear();
+  return error;
 }
 
 }  // namespace mirelda

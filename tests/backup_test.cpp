@@ -100,6 +100,16 @@ TEST_F(BackupTest, AnIndexIsLeftAloneOnlyWhenItHoldsExactlyTheNewBytes) {
   EXPECT_EQ(Kept(), (test::Files{{"log/h/b/1.idx", test::Sjis(lines[1])},
                                  {"log/h/b/2.idx", test::Sjis(lines[2])}}));
   EXPECT_TRUE(Logged("新規0件、置換2件、変更なし1件、変なidx0件、失敗0件"));
+  // Each outcome is written with the line after it, the last one with the run's last line.
+  const std::string journal = test::ReadBytes(BackupFolder() + std::string(kManifestName));
+  const auto count = [&](const std::string& line) {
+    size_t n = 0;
+    for (size_t at = journal.find(line); at != std::string::npos; at = journal.find(line, at + 1))
+      ++n;
+    return n;
+  };
+  EXPECT_EQ(count("\nok\t"), 2u);
+  EXPECT_EQ(count("\nreplaced\t"), 2u);
 }
 
 TEST_F(BackupTest, AFileThatCannotBeKeptIsNotReplaced) {
