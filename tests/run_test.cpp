@@ -89,8 +89,7 @@ TEST_F(RunTest, OneFolderForBothProgramsIsRefusedHoweverItIsSpelt) {
   std::filesystem::create_directory_symlink(dir_.Path("k"), dir_.Path("link"));
   spellings.push_back(dir_.Path("link"));
 #endif
-  std::error_code error;
-  const auto codec = Cp932Codec::Open(error);
+  const auto codec = Cp932Codec::Open();
   for (const std::string& live2ch : spellings) {
     report_.messages.clear();
     EXPECT_EQ(RunConversion({katjusha_, live2ch, DefaultKinds()}, report_, fs_, *codec),

@@ -71,17 +71,18 @@ TEST(Utf8Test, DecodesWellFormedCharactersAndRefusesBrokenOnes) {
   for (const auto& c : cases) {
     char32_t cp = 0;
     EXPECT_EQ(DecodeUtf8(c.bytes, cp), c.length) << c.bytes;
-    if (c.length != 0) EXPECT_EQ(cp, c.cp) << c.bytes;
+    if (c.length != 0) {
+      EXPECT_EQ(cp, c.cp) << c.bytes;
+    }
   }
 }
 
 class FilesTest : public ::testing::Test {
  protected:
-  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(error_);
+  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open();
   test::FaultyFileSystem fs_;
   TextFiles files_{fs_, *codec_};
   test::TempDir dir_;
-  std::error_code error_;
   std::string text_;
 };
 

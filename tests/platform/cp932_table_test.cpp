@@ -37,8 +37,7 @@ constexpr Mapping kRoundTrips[] = {
 
 class Cp932TableTest : public ::testing::Test {
  protected:
-  std::error_code error_;
-  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(error_);
+  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open();
   Cp932Codec& codec = *codec_;
 };
 

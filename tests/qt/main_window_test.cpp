@@ -26,8 +26,7 @@ class MainWindowTest : public QObject {
   struct Rig : mirelda::qt::Dialogs {
     QTemporaryDir katjusha, live2ch;
     QStringList messages, picks{katjusha.path(), live2ch.path()};
-    std::error_code error;
-    std::unique_ptr<mirelda::Cp932Codec> codec = mirelda::Cp932Codec::Open(error);
+    std::unique_ptr<mirelda::Cp932Codec> codec = mirelda::Cp932Codec::Open();
     std::unique_ptr<mirelda::FileSystem> native = mirelda::MakeNativeFileSystem();
     SlowFileSystem fs{*native};
     mirelda::SettingsInMemory settings;
