@@ -338,6 +338,12 @@ TEST(JournalTest, PathsRoundTripAndUnsafeOnesAreRefused) {
                              "%zz", "a\nb", "a%2Fb/../c"}) {
     EXPECT_EQ(SafeRelativePath(unsafe), std::nullopt) << unsafe;
   }
+#ifdef _WIN32
+  // Names that Windows would read as another file, or as more than a name.
+  for (const char* unsafe : {"a.", "b/c ", "C:x", "a\\b"}) {
+    EXPECT_EQ(SafeRelativePath(unsafe), std::nullopt) << unsafe;
+  }
+#endif
   for (const char* stamp : {"20260101-000000", "20260101-000000-12"})
     EXPECT_TRUE(LooksLikeStamp(stamp));
   // A header reads back as it was written.
