@@ -1,6 +1,7 @@
 // What a run keeps of the files it replaces, what a dry run leaves, and what a restore gives back.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <tuple>
@@ -80,10 +81,34 @@ TEST_F(BackupTest, OnlyChangedFilesAreReplacedAndEachIsKeptFirstAsSpeltOnDisk) {
   EXPECT_EQ(Kept(), (test::Files{{"FTD/News.FTD", test::Sjis("old")},
                                  {"namelist.txt", test::Sjis("old")}}));
   EXPECT_EQ(Live2ch("namelist.txt"), test::Sjis("名無し\r\n"));
+  // The journal follows each change with its outcome, and ends once the run has.
+  const std::string journal = test::ReadBytes(BackupFolder() + std::string(kManifestName));
+  for (const char* change : {"\nreplaced\t", "\ncreated\t"}) {
+    const size_t number = journal.find(change) + std::strlen(change);
+    const std::string ok = "\nok\t" + journal.substr(number, journal.find('\t', number) - number);
+    EXPECT_NE(journal.find(ok + "\n", number), std::string::npos) << change;
+  }
+  EXPECT_TRUE(journal.ends_with("\nfinished\tcomplete\n"));
   const Lines end(report_.lines.end() - 3, report_.lines.end());
   EXPECT_EQ(end, (Lines{live2ch_ + test::P("mirelda-backup/") + Stamp() + kSep +
                             "に置き換え前のファイルを保存しました",
                         "新規1件、置換2件、変更なし1件、変なidx1件、失敗0件", "すべて変換完了"}));
+}
+
+// A list that grew since the last run begins as the file on disk does: what matched so far, a
+// part of the file at a time, is written ahead of what differs, and the file comes out as a first
+// conversion makes it.
+TEST_F(BackupTest, AListThatGrewSinceTheLastRunIsWrittenAsAFreshOne) {
+  std::string names;
+  for (int i = 0; i < 10000; ++i) names += "名無し" + std::to_string(i) + "\r\n";
+  Katjusha("namelist.txt", names);
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  Katjusha("namelist.txt", names + "追加\r\n");
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  const std::string grown = Live2ch("namelist.txt");
+  fs::remove(live2ch_ + "namelist.txt");
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  EXPECT_EQ(grown, Live2ch("namelist.txt"));
 }
 
 TEST_F(BackupTest, AFileThatCannotBeKeptIsNotReplaced) {
