@@ -334,7 +334,8 @@ TEST_F(BackupTest, ARestoreNeverWritesOutsideTheLive2chFolderOrIntoKatjushas) {
   ASSERT_NE(entry, std::string::npos);
   text.insert(entry,
               "created\t90\t../k/news.idx\t-\tcbf29ce484222325:0\t\n"
-              "folder\t91\t..%2Fk\nremoved\t92\tftd/%2E%2E/../k/Katjusha.exe\t-\t\t\n");
+              "folder\t91\t..%2Fk\nremoved\t92\tftd/%2E%2E/../k/Katjusha.exe\t-\t\t\n"
+              "created\t93\tftd/x.ftd\t-\tcbf29ce48422232g:0\t\n");  // and a broken hash
   test::WriteBytes(journal, text);
   // Katjusha's file holds what the run wrote, so only the protection keeps the restore out.
   test::WriteBytes(katjusha_ + "news.ftd", Live2ch("ftd/news.ftd"));
@@ -350,7 +351,7 @@ TEST_F(BackupTest, ARestoreNeverWritesOutsideTheLive2chFolderOrIntoKatjushas) {
                             return line.find("は使えないため元に戻しませんでした") !=
                                    std::string::npos;
                           }),
-            3);
+            4);
 }
 
 // The journal gives back every path as it was written, a line feed in a name and all, and
@@ -382,6 +383,11 @@ TEST(JournalTest, PathsRoundTripAndUnsafeOnesAreRefused) {
                      state->header.katjusha_folder, state->header.undoes, state->header.time),
             std::tie(header.sequence, header.kind, header.live2ch_folder, header.katjusha_folder,
                      header.undoes, header.time));
+  // A sequence number so high that the runs after it could not be numbered makes no run.
+  JournalHeader last = header;
+  last.sequence = std::uint64_t{1} << 62;
+  test::WriteBytes(dir.Path("journal"), HeaderText(last));
+  EXPECT_FALSE(ReadJournalState(dir.Path("journal")));
   for (const char* name : {"2026010-1000000", "2026010", "x0260101-000000", "20260101-000000-"}) {
     EXPECT_FALSE(LooksLikeStamp(name)) << name;
   }
