@@ -320,6 +320,7 @@ TEST_F(BackupTest, AFreshRunAndAFailedRestoreCanBeUndoneToTheEnd) {
   EXPECT_EQ(Restore(), RestoreOutcome::kRestored);
   EXPECT_TRUE(Logged(live2ch_ + test::P("ftd/news.ftd") + "を削除しました"));
   EXPECT_EQ(Live2chFiles(), fresh);
+  EXPECT_FALSE(fs::exists(live2ch_ + "ftd"));  // the folder the run made is gone too
   EXPECT_EQ(Restore(), RestoreOutcome::kNothingLeft);
 }
 

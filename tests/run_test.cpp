@@ -48,6 +48,10 @@ TEST_F(RunTest, FolderTextsEndInOneSeparatorAndAProgramsPathIsItsFolder) {
   EXPECT_EQ(request.katjusha_folder, kSeparator);
   EXPECT_EQ(request.live2ch_folder, live2ch_);
   EXPECT_EQ(WithSeparator("C:"), "C:" + kSeparator);
+  // The checks alone, as the undo makes them, take the folders so too.
+  const auto codec = Cp932Codec::Open();
+  EXPECT_TRUE(PassesChecks({"\"" + katjusha_ + "Katjusha.exe\"", live2ch_ + "live2ch.exe", {}},
+                           report_, *native, *codec));
 }
 
 TEST_F(RunTest, MissingProgramsEndTheRunWithAMessageNamingTheFolder) {
