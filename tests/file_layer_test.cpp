@@ -201,5 +201,19 @@ TEST_F(FileLayerTest, ANameWithANulIsNoFileAndNeverStandsForItsFirstPart) {
   EXPECT_FALSE(fs::exists(live2ch_ + "n"));
 }
 
+#ifndef _WIN32
+// Within a run the folders' listings are kept. A file removed is gone from its folder's, so a
+// file written after it under another spelling takes the name it is given.
+TEST_F(FileLayerTest, AFileRemovedDuringARunIsGoneFromItsFoldersListing) {
+  test::WriteBytes(live2ch_ + "d/Old.txt", "x");
+  fs_.BeginRun(katjusha_);
+  EXPECT_TRUE(fs_.CanOpenForReading(live2ch_ + "d/old.txt"));
+  EXPECT_FALSE(fs_.RemoveFile(live2ch_ + "d/old.txt"));
+  EXPECT_FALSE(fs_.ReplaceWhole(live2ch_ + "d/old.txt", "y"));
+  fs_.EndRun();
+  EXPECT_EQ(test::Snapshot(live2ch_ + "d"), (test::Files{{"old.txt", "y"}}));
+}
+#endif
+
 }  // namespace
 }  // namespace mirelda
