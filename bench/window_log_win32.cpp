@@ -28,9 +28,7 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   NoDialogs dialogs;
-  std::error_code codec_error;
-  const auto codec = mirelda::Cp932Codec::Open(codec_error);
-  if (!codec) return 1;
+  const auto codec = mirelda::Cp932Codec::Open();
   const auto fs = mirelda::MakeNativeFileSystem();
   mirelda::SettingsInMemory settings;
   mirelda::win32::MainWindow window(dialogs, *fs, *codec, settings);

@@ -1,6 +1,7 @@
 // What a run keeps of the files it replaces, what a dry run leaves, and what a restore gives back.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <tuple>
@@ -80,6 +81,14 @@ TEST_F(BackupTest, OnlyChangedFilesAreReplacedAndEachIsKeptFirstAsSpeltOnDisk) {
   EXPECT_EQ(Kept(), (test::Files{{"FTD/News.FTD", test::Sjis("old")},
                                  {"namelist.txt", test::Sjis("old")}}));
   EXPECT_EQ(Live2ch("namelist.txt"), test::Sjis("名無し\r\n"));
+  // The journal follows each change with its outcome, and ends once the run has.
+  const std::string journal = test::ReadBytes(BackupFolder() + std::string(kManifestName));
+  for (const char* change : {"\nreplaced\t", "\ncreated\t"}) {
+    const size_t number = journal.find(change) + std::strlen(change);
+    const std::string ok = "\nok\t" + journal.substr(number, journal.find('\t', number) - number);
+    EXPECT_NE(journal.find(ok + "\n", number), std::string::npos) << change;
+  }
+  EXPECT_TRUE(journal.ends_with("\nfinished\tcomplete\n"));
   const Lines end(report_.lines.end() - 3, report_.lines.end());
   EXPECT_EQ(end, (Lines{live2ch_ + test::P("mirelda-backup/") + Stamp() + kSep +
                             "に置き換え前のファイルを保存しました",
@@ -100,16 +109,22 @@ TEST_F(BackupTest, AnIndexIsLeftAloneOnlyWhenItHoldsExactlyTheNewBytes) {
   EXPECT_EQ(Kept(), (test::Files{{"log/h/b/1.idx", test::Sjis(lines[1])},
                                  {"log/h/b/2.idx", test::Sjis(lines[2])}}));
   EXPECT_TRUE(Logged("新規0件、置換2件、変更なし1件、変なidx0件、失敗0件"));
-  // Each outcome is written with the line after it, the last one with the run's last line.
-  const std::string journal = test::ReadBytes(BackupFolder() + std::string(kManifestName));
-  const auto count = [&](const std::string& line) {
-    size_t n = 0;
-    for (size_t at = journal.find(line); at != std::string::npos; at = journal.find(line, at + 1))
-      ++n;
-    return n;
-  };
-  EXPECT_EQ(count("\nok\t"), 2u);
-  EXPECT_EQ(count("\nreplaced\t"), 2u);
+}
+
+// A list that grew since the last run begins as the file on disk does: what matched so far, a
+// part of the file at a time, is written ahead of what differs, and the file comes out as a first
+// conversion makes it.
+TEST_F(BackupTest, AListThatGrewSinceTheLastRunIsWrittenAsAFreshOne) {
+  std::string names;
+  for (int i = 0; i < 10000; ++i) names += "名無し" + std::to_string(i) + "\r\n";
+  Katjusha("namelist.txt", names);
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  Katjusha("namelist.txt", names + "追加\r\n");
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  const std::string grown = Live2ch("namelist.txt");
+  fs::remove(live2ch_ + "namelist.txt");
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  EXPECT_EQ(grown, Live2ch("namelist.txt"));
 }
 
 TEST_F(BackupTest, AFileThatCannotBeKeptIsNotReplaced) {
@@ -321,6 +336,7 @@ TEST_F(BackupTest, AFreshRunAndAFailedRestoreCanBeUndoneToTheEnd) {
   EXPECT_EQ(Restore(), RestoreOutcome::kRestored);
   EXPECT_TRUE(Logged(live2ch_ + test::P("ftd/news.ftd") + "を削除しました"));
   EXPECT_EQ(Live2chFiles(), fresh);
+  EXPECT_FALSE(fs::exists(live2ch_ + "ftd"));  // the folder the run made is gone too
   EXPECT_EQ(Restore(), RestoreOutcome::kNothingLeft);
 }
 
@@ -335,7 +351,8 @@ TEST_F(BackupTest, ARestoreNeverWritesOutsideTheLive2chFolderOrIntoKatjushas) {
   ASSERT_NE(entry, std::string::npos);
   text.insert(entry,
               "created\t90\t../k/news.idx\t-\tcbf29ce484222325:0\t\n"
-              "folder\t91\t..%2Fk\nremoved\t92\tftd/%2E%2E/../k/Katjusha.exe\t-\t\t\n");
+              "folder\t91\t..%2Fk\nremoved\t92\tftd/%2E%2E/../k/Katjusha.exe\t-\t\t\n"
+              "created\t93\tftd/x.ftd\t-\tcbf29ce48422232g:0\t\n");  // and a broken hash
   test::WriteBytes(journal, text);
   // Katjusha's file holds what the run wrote, so only the protection keeps the restore out.
   test::WriteBytes(katjusha_ + "news.ftd", Live2ch("ftd/news.ftd"));
@@ -351,7 +368,7 @@ TEST_F(BackupTest, ARestoreNeverWritesOutsideTheLive2chFolderOrIntoKatjushas) {
                             return line.find("は使えないため元に戻しませんでした") !=
                                    std::string::npos;
                           }),
-            3);
+            4);
 }
 
 // The journal gives back every path as it was written, a line feed in a name and all, and
@@ -364,6 +381,12 @@ TEST(JournalTest, PathsRoundTripAndUnsafeOnesAreRefused) {
                              "%zz", "a\nb", "a%2Fb/../c"}) {
     EXPECT_EQ(SafeRelativePath(unsafe), std::nullopt) << unsafe;
   }
+#ifdef _WIN32
+  // Names that Windows would read as another file, or as more than a name.
+  for (const char* unsafe : {"a.", "b/c ", "C:x", "a\\b"}) {
+    EXPECT_EQ(SafeRelativePath(unsafe), std::nullopt) << unsafe;
+  }
+#endif
   for (const char* stamp : {"20260101-000000", "20260101-000000-12"})
     EXPECT_TRUE(LooksLikeStamp(stamp));
   // A header reads back as it was written.
@@ -377,6 +400,11 @@ TEST(JournalTest, PathsRoundTripAndUnsafeOnesAreRefused) {
                      state->header.katjusha_folder, state->header.undoes, state->header.time),
             std::tie(header.sequence, header.kind, header.live2ch_folder, header.katjusha_folder,
                      header.undoes, header.time));
+  // A sequence number so high that the runs after it could not be numbered makes no run.
+  JournalHeader last = header;
+  last.sequence = std::uint64_t{1} << 62;
+  test::WriteBytes(dir.Path("journal"), HeaderText(last));
+  EXPECT_FALSE(ReadJournalState(dir.Path("journal")));
   for (const char* name : {"2026010-1000000", "2026010", "x0260101-000000", "20260101-000000-"}) {
     EXPECT_FALSE(LooksLikeStamp(name)) << name;
   }

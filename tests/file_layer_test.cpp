@@ -219,5 +219,46 @@ TEST_F(FileLayerTest, AFileThatCannotBeLinkedIsKeptAsACopy) {
 }
 #endif
 
+// A damaged list can hold a NUL in a name. Such a name names no file, and is never taken for the
+// part of it before the NUL: nothing is read, written, kept or removed in its place.
+TEST_F(FileLayerTest, ANameWithANulIsNoFileAndNeverStandsForItsFirstPart) {
+  const std::string file = live2ch_ + "a", folder = live2ch_ + "d", nul("\0x", 2);
+  test::WriteBytes(file, "kept");
+  fs::create_directory(folder);
+  std::string bytes;
+  FolderEntries entries;
+  std::error_code error;
+  EXPECT_TRUE(fs_.ReadWhole(file + nul, bytes));
+  EXPECT_FALSE(fs_.CanOpenForReading(file + nul));
+  EXPECT_FALSE(fs_.IsFolder(folder + nul));
+  EXPECT_TRUE(fs_.ListFolder(folder + nul + kSep, entries));
+  EXPECT_EQ(fs_.StartReplacing(file + nul, error), nullptr);
+  EXPECT_TRUE(error);
+  EXPECT_TRUE(fs_.CheckReplaceable(file + nul));
+  EXPECT_TRUE(fs_.KeepCopy(file + nul, live2ch_ + "k"));
+  EXPECT_TRUE(fs_.KeepCopy(file, live2ch_ + "k" + nul));
+  EXPECT_TRUE(fs_.MakeFolder(live2ch_ + "n" + nul));
+  EXPECT_TRUE(fs_.RemoveFile(file + nul));
+  EXPECT_TRUE(fs_.RemoveFolder(folder + nul));
+  EXPECT_EQ(test::ReadBytes(file), "kept");
+  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_FALSE(fs::exists(live2ch_ + "k"));
+  EXPECT_FALSE(fs::exists(live2ch_ + "n"));
+}
+
+#ifndef _WIN32
+// Within a run the folders' listings are kept. A file removed is gone from its folder's, so a
+// file written after it under another spelling takes the name it is given.
+TEST_F(FileLayerTest, AFileRemovedDuringARunIsGoneFromItsFoldersListing) {
+  test::WriteBytes(live2ch_ + "d/Old.txt", "x");
+  fs_.BeginRun(katjusha_);
+  EXPECT_TRUE(fs_.CanOpenForReading(live2ch_ + "d/old.txt"));
+  EXPECT_FALSE(fs_.RemoveFile(live2ch_ + "d/old.txt"));
+  EXPECT_FALSE(fs_.ReplaceWhole(live2ch_ + "d/old.txt", "y"));
+  fs_.EndRun();
+  EXPECT_EQ(test::Snapshot(live2ch_ + "d"), (test::Files{{"old.txt", "y"}}));
+}
+#endif
+
 }  // namespace
 }  // namespace mirelda

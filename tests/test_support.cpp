@@ -83,8 +83,7 @@ std::string Live2chIndex(const std::string& host, const std::string& board, cons
 }
 
 std::string Sjis(const std::string& text) {
-  std::error_code error;
-  static const auto codec = Cp932Codec::Open(error);
+  static const auto codec = Cp932Codec::Open();
   return codec->Encode(text);
 }
 
@@ -100,8 +99,7 @@ KindSet Kinds(const std::string& names) {
 
 RunOutcome FolderPair::Run(const std::string& kinds, int jobs) {
   const auto before = Snapshot(katjusha_);
-  std::error_code error;
-  const auto codec = Cp932Codec::Open(error);
+  const auto codec = Cp932Codec::Open();
   const RunOutcome outcome = RunConversion(
       {katjusha_, live2ch_, Kinds(kinds), jobs, true, dry_run_}, report_, fs_, *codec);
   EXPECT_EQ(Snapshot(katjusha_), before) << "the Katjusha folder was changed";

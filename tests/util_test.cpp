@@ -9,6 +9,7 @@
 #include "tests/test_support.h"
 #include "util/path.h"
 #include "util/text_file.h"
+#include "util/utf8.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -52,13 +53,37 @@ TEST(PathTest, ListingOrderFoldsCaseAndBreaksTiesByExactName) {
   EXPECT_FALSE(ListingOrderLess("a", "a"));
 }
 
+// Each well-formed character is taken whole, with its code point; anything else is refused.
+TEST(Utf8Test, DecodesWellFormedCharactersAndRefusesBrokenOnes) {
+  const struct {
+    const char* bytes;
+    std::size_t length;
+    char32_t cp;
+  } cases[] = {{"a", 1, U'a'},
+               {"\xC3\xA9x", 2, U'\u00E9'},
+               {"\xE6\x9D\xBF", 3, U'\u677F'},
+               {"\xF0\xA0\x80\x8B", 4, U'\U0002000B'},
+               {"\xC1\xBF", 0, 0},          // an overlong form
+               {"\xE0\x9F\xBF", 0, 0},      // an overlong form of three bytes
+               {"\xF0\x8F\xBF\xBF", 0, 0},  // an overlong form of four bytes
+               {"\xF5\x80\x80\x80", 0, 0},  // past U+10FFFF
+               {"\xE6\x9D", 0, 0},          // cut short
+               {"\x80", 0, 0}};
+  for (const auto& c : cases) {
+    char32_t cp = 0;
+    EXPECT_EQ(DecodeUtf8(c.bytes, cp), c.length) << c.bytes;
+    if (c.length != 0) {
+      EXPECT_EQ(cp, c.cp) << c.bytes;
+    }
+  }
+}
+
 class FilesTest : public ::testing::Test {
  protected:
-  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(error_);
+  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open();
   test::FaultyFileSystem fs_;
   TextFiles files_{fs_, *codec_};
   test::TempDir dir_;
-  std::error_code error_;
   std::string text_;
 };
 
@@ -186,6 +211,7 @@ class FindFilesTest : public FilesTest {
 };
 
 TEST_F(FindFilesTest, ListsOneFolderOrATreeDepthFirstInListingOrder) {
+  fs_.backward_listings = true;  // the order is the search's own, whatever the file system's
   for (const char* name : {"B.IDX", "a.idx", "c.txt", "d.idx/x", "S2/T/t.idx", "S1/s.idx"}) {
     WriteBytes(dir_.Path(name), "");
   }

@@ -63,8 +63,7 @@ class Win32WindowTest : public test::FolderPair, public win32::Dialogs {
   std::atomic<bool> probes_ended_ = false;
   const char* picks_ = "kl";  // the folders chosen in turn
   std::vector<std::string> messages_;
-  std::error_code error_;
-  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(error_);
+  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open();
   SettingsInMemory settings_;
   SlowFileSystem slow_{fs_};
   win32::MainWindow window_{*this, slow_, *codec_, settings_};
