@@ -332,6 +332,7 @@ TEST_F(BackupTest, AFreshRunAndAFailedRestoreCanBeUndoneToTheEnd) {
   EXPECT_FALSE(Logged(BackupFolder() + "に置き換え前のファイルを保存しました"));
   fs_.fail_keep = [](const std::string& path) { return path.find("news") != std::string::npos; };
   EXPECT_EQ(Restore(), RestoreOutcome::kRestoredWithFailures);
+  EXPECT_EQ(report_.failures, Lines{live2ch_ + test::P("ftd/news.ftd")});  // with its reason
   fs_.fail_keep = [](const std::string&) { return false; };
   EXPECT_EQ(Restore(), RestoreOutcome::kRestored);
   EXPECT_TRUE(Logged(live2ch_ + test::P("ftd/news.ftd") + "を削除しました"));
