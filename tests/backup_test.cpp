@@ -339,6 +339,9 @@ TEST_F(BackupTest, AFreshRunAndAFailedRestoreCanBeUndoneToTheEnd) {
   EXPECT_EQ(Live2chFiles(), fresh);
   EXPECT_FALSE(fs::exists(live2ch_ + "ftd"));  // the folder the run made is gone too
   EXPECT_EQ(Restore(), RestoreOutcome::kNothingLeft);
+  // The restore has ended: what another program writes afterwards is seen.
+  test::WriteBytes(live2ch_ + "Later.txt", "");
+  EXPECT_TRUE(fs_.CanOpenForReading(live2ch_ + "later.txt"));
 }
 
 // A journal that names a path outside the Live2ch folder, or a Live2ch folder that has become a

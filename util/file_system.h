@@ -100,7 +100,7 @@ class FileSystem {
   virtual void BeginRun(const std::string& protected_folder) = 0;
 
   /// Ends a run: what was learnt of the folders during it is no longer taken for what they hold,
-  /// since other programs may change them before the next.
+  /// since other programs may change them before the next, and nothing stays open for it.
   virtual void EndRun() {}
 
   /// Makes everything written so far durable, so that a power cut cannot take it back.
@@ -138,6 +138,21 @@ class FileSystem {
   /// Gives `writer` all of `bytes` and commits it; `start_error` when there is no writer.
   static std::error_code CommitWhole(const std::unique_ptr<FileWriter>& writer,
                                      std::string_view bytes, std::error_code start_error);
+};
+
+/// A run on a file system for as long as it lives: begun when it is made, ended when it goes, on
+/// every way out of the code that holds it.
+class RunOnFileSystem {
+ public:
+  RunOnFileSystem(FileSystem& fs, const std::string& protected_folder) : fs_(fs) {
+    fs_.BeginRun(protected_folder);
+  }
+  ~RunOnFileSystem() { fs_.EndRun(); }
+  RunOnFileSystem(const RunOnFileSystem&) = delete;
+  RunOnFileSystem& operator=(const RunOnFileSystem&) = delete;
+
+ private:
+  FileSystem& fs_;
 };
 
 /// The file system of the platform the program runs on.
