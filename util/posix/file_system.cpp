@@ -131,6 +131,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   void EndRun() override {
+    guard_.EndRun();
     names_.Clear();
     names_.TrustListings(false);
   }
