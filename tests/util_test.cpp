@@ -68,6 +68,8 @@ TEST(Utf8Test, DecodesWellFormedCharactersAndRefusesBrokenOnes) {
                {"\xF0\x8F\xBF\xBF", 0, 0},  // an overlong form of four bytes
                {"\xF5\x80\x80\x80", 0, 0},  // past U+10FFFF
                {"\xE6\x9D", 0, 0},          // cut short
+               {"\xF0\xA0\x80z", 0, 0},     // a byte that cannot follow, last
+               {"\xF0z\x80\x80", 0, 0},     // or first
                {"\x80", 0, 0}};
   for (const auto& c : cases) {
     char32_t cp = 0;
