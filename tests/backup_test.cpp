@@ -356,7 +356,8 @@ TEST_F(BackupTest, ARestoreNeverWritesOutsideTheLive2chFolderOrIntoKatjushas) {
   text.insert(entry,
               "created\t90\t../k/news.idx\t-\tcbf29ce484222325:0\t\n"
               "folder\t91\t..%2Fk\nremoved\t92\tftd/%2E%2E/../k/Katjusha.exe\t-\t\t\n"
-              "created\t93\tftd/x.ftd\t-\tcbf29ce48422232g:0\t\n");  // and a broken hash
+              "created\t93\tftd/x.ftd\t-\tcbf29ce48422232g:0\t\n"  // and broken hashes
+              "created\t94\tftd/y.ftd\t-\tcbf29ce48422232:50\t\n");
   test::WriteBytes(journal, text);
   // Katjusha's file holds what the run wrote, so only the protection keeps the restore out.
   test::WriteBytes(katjusha_ + "news.ftd", Live2ch("ftd/news.ftd"));
@@ -372,7 +373,7 @@ TEST_F(BackupTest, ARestoreNeverWritesOutsideTheLive2chFolderOrIntoKatjushas) {
                             return line.find("は使えないため元に戻しませんでした") !=
                                    std::string::npos;
                           }),
-            4);
+            5);
 }
 
 // The journal gives back every path as it was written, a line feed in a name and all, and
@@ -412,6 +413,23 @@ TEST(JournalTest, PathsRoundTripAndUnsafeOnesAreRefused) {
   for (const char* name : {"2026010-1000000", "2026010", "x0260101-000000", "20260101-000000-"}) {
     EXPECT_FALSE(LooksLikeStamp(name)) << name;
   }
+}
+
+// A journal far longer than the part of it held at a time gives every change once, newest first.
+TEST(JournalTest, ALongJournalGivesEveryChangeOnceNewestFirst) {
+  const test::TempDir dir;
+  std::string text = HeaderText({1, RunKind::kConversion, dir.Path("l/"), dir.Path("k/"), "", 0});
+  for (int i = 1; i <= 10000; ++i) {
+    text += "created\t" + std::to_string(i) + "\tlog/" + std::to_string(i) +
+            ".idx\t-\tcbf29ce484222325:0\t\nok\t" + std::to_string(i) + "\n";
+  }
+  test::WriteBytes(dir.Path("journal"), text + "finished\tcomplete\n");
+  std::vector<std::uint64_t> numbers;
+  ASSERT_TRUE(ForEachChangeNewestFirst(dir.Path("journal"), [&](const auto& entry, auto) {
+    numbers.push_back(entry ? entry->number : 0);
+  }));
+  ASSERT_EQ(numbers.size(), 10000u);
+  for (std::size_t i = 0; i < numbers.size(); ++i) EXPECT_EQ(numbers[i], 10000 - i) << i;
 }
 
 TEST_F(BackupTest, NoWriteReachesTheBackups) {
