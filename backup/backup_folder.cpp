@@ -2,9 +2,9 @@
 #include "backup/backup_folder.h"
 
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
+#include <iomanip>
 #include <optional>
+#include <sstream>
 #include <tuple>
 
 #include "util/path.h"
@@ -30,9 +30,9 @@ std::string StampOf(std::time_t time) {
 #else
   localtime_r(&time, &local);
 #endif
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-  return text;
+  std::ostringstream text;
+  text << std::put_time(&local, "%Y%m%d-%H%M%S");
+  return text.str();
 }
 
 void ContentHash::Add(std::string_view bytes) {
@@ -42,9 +42,9 @@ void ContentHash::Add(std::string_view bytes) {
 }
 
 std::string ContentHash::Text() const {
-  char text[48];
-  std::snprintf(text, sizeof text, "%016" PRIx64 ":%" PRIu64, hash_, size_);
-  return text;
+  std::ostringstream text;
+  text << std::hex << std::setfill('0') << std::setw(16) << hash_ << ':' << std::dec << size_;
+  return text.str();
 }
 
 std::vector<BackupRun> ListRuns(FileSystem& fs, const std::string& live2ch_folder) {

@@ -1,6 +1,7 @@
 // The journal of a run, kept in its backup folder.
 #include "backup/journal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -60,27 +61,15 @@ std::optional<std::string> Unescape(std::string_view text) {
 
 // Whether one name of a relative path may be used as it is.
 bool IsSafeName(std::string_view name) {
-  if (name.empty() || name == "." || name == ".." || name.find('\0') != std::string_view::npos) {
-    return false;
-  }
-#ifdef _WIN32
-  // A drive, a stream, a second separator, or a name that Windows trims into another one.
-  if (name.find_first_of(":\\") != std::string_view::npos) return false;
-  if (name.back() == '.' || name.back() == ' ') return false;
-#endif
-  return true;
+  return !name.empty() && name != "." && name != ".." &&
+         name.find('\0') == std::string_view::npos && IsNameUsedAsWritten(name);
 }
 
 bool IsAbsoluteFolder(std::string_view path) {
   for (const char c : path) {
     if (static_cast<unsigned char>(c) < 0x20) return false;
   }
-#ifdef _WIN32
-  if (path.size() >= 3 && path[1] == ':' && IsSeparator(path[2])) return true;
-  return path.size() > 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
-#else
-  return !path.empty() && path[0] == '/';
-#endif
+  return IsRootedPath(path);
 }
 
 bool IsHashText(std::string_view text) {
@@ -221,11 +210,7 @@ bool ForEachLine(const std::string& path, std::uint64_t from, std::uint64_t to,
 
 std::string JournalPath(std::string_view relative) {
   std::string path(relative);
-#ifdef _WIN32
-  for (char& c : path) {
-    if (c == '\\') c = '/';
-  }
-#endif
+  std::replace(path.begin(), path.end(), kSep, '/');
   return Escape(path);
 }
 
@@ -362,27 +347,33 @@ std::error_code JournalWriter::Add(JournalEntry& entry) {
     if (!entry.copy.empty()) line.append(JournalPath(entry.copy));
   }
   line.push_back('\n');
-  const std::error_code error = file_->Append(line);
+  const std::error_code error = AppendWithOutcomes(line);
   if (error && !error_) error_ = error;
   return error;
 }
 
 void JournalWriter::Outcome(const JournalEntry& entry, bool done) {
   const std::lock_guard lock(mutex_);
-  std::string line = done ? "ok\t" : "failed\t";
-  line.append(std::to_string(entry.number)).push_back('\n');
-  const std::error_code error = file_->Append(line);
-  if (error && !error_) error_ = error;
+  outcomes_.append(done ? "ok\t" : "failed\t");
+  outcomes_.append(std::to_string(entry.number)).push_back('\n');
 }
 
 std::error_code JournalWriter::Finish(bool complete) {
   const std::lock_guard lock(mutex_);
   if (error_) return error_;
   if (const std::error_code error =
-          file_->Append(complete ? "finished\tcomplete\n" : "finished\tincomplete\n")) {
+          AppendWithOutcomes(complete ? "finished\tcomplete\n" : "finished\tincomplete\n")) {
     return error;
   }
   return file_->Sync();
+}
+
+std::error_code JournalWriter::AppendWithOutcomes(std::string_view line) {
+  if (outcomes_.empty()) return file_->Append(line);
+  outcomes_.append(line);
+  const std::error_code error = file_->Append(outcomes_);
+  outcomes_.clear();
+  return error;
 }
 
 }  // namespace mirelda

@@ -116,6 +116,16 @@ std::error_code KeepingFileSystem::MakeFolder(const std::string& path) {
 
 std::unique_ptr<FileWriter> KeepingFileSystem::StartReplacing(const std::string& path,
                                                               std::error_code& error) {
+  return Start(path, kMaxDataFileSize, error);
+}
+
+std::error_code KeepingFileSystem::ReplaceWhole(const std::string& path, std::string_view bytes) {
+  std::error_code error;
+  return CommitWhole(Start(path, static_cast<std::int64_t>(bytes.size()), error), bytes, error);
+}
+
+std::unique_ptr<FileWriter> KeepingFileSystem::Start(const std::string& path, std::int64_t most,
+                                                     std::error_code& error) {
   error.clear();
   if (InBackups(path)) {
     error = Refused();
@@ -129,8 +139,9 @@ std::unique_ptr<FileWriter> KeepingFileSystem::StartReplacing(const std::string&
     }
   }
   std::string old;
-  const std::error_code read = inner().ReadWhole(path, old);
-  // A file that is there but cannot be read is replaced as one that differs, or fails as such.
+  const std::error_code read = inner().ReadWholeUpTo(path, most, old);
+  // A file that is there but cannot be read, or holds more than `most` bytes, is replaced as one
+  // that differs, or fails as such.
   const bool existed = read != std::errc::no_such_file_or_directory;
   return std::make_unique<KeepingWriter>(
       *this, path, existed, read ? std::nullopt : std::optional(std::move(old)), std::nullopt);

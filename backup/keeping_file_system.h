@@ -46,6 +46,9 @@ class KeepingFileSystem final : public ForwardingFileSystem {
   std::error_code MakeFolder(const std::string& path) override;
   std::unique_ptr<FileWriter> StartReplacing(const std::string& path,
                                              std::error_code& error) override;
+  /// Reads the file no further than one byte beyond what `bytes` hold to tell whether it holds
+  /// them already.
+  std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) override;
   std::error_code SyncWritten() override;
   std::error_code KeepCopy(const std::string& from, const std::string& to) override;
   /// Keeps the file first, as a replaced one is kept.
@@ -68,6 +71,10 @@ class KeepingFileSystem final : public ForwardingFileSystem {
  private:
   friend class KeepingWriter;
 
+  // Starts a writer that compares the new bytes with the old file's first `most` bytes, which
+  // are all of it where it has no more.
+  std::unique_ptr<FileWriter> Start(const std::string& path, std::int64_t most,
+                                    std::error_code& error);
   // Puts a writer's file in place: keeps the old one first, journals, commits, and counts it. In
   // a dry run, only tells whether it could be put in place. `before` is the old file's hash, or
   // kNoFile for a new one, or "" when it is still to be found.

@@ -87,12 +87,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s [MIB] [ROUNDS]\n", argv[0]);
     return 2;
   }
-  std::error_code error;
-  const auto codec = mirelda::Cp932Codec::Open(error);
-  if (!codec) {
-    std::fprintf(stderr, "code page 932: %s\n", error.message().c_str());
-    return 1;
-  }
+  const auto codec = mirelda::Cp932Codec::Open();
   std::mt19937 random(932);
   const std::size_t size = mib << 20;
   const Input inputs[] = {{"random bytes in one line", RandomLine(size, random)},

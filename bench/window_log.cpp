@@ -49,12 +49,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   NoDialogs dialogs;
-  std::error_code codec_error;
-  const auto codec = mirelda::Cp932Codec::Open(codec_error);
-  if (!codec) {
-    std::fprintf(stderr, "code page 932: %s\n", codec_error.message().c_str());
-    return 1;
-  }
+  const auto codec = mirelda::Cp932Codec::Open();
   const auto fs = mirelda::MakeNativeFileSystem();
   mirelda::SettingsInMemory settings;
   mirelda::qt::MainWindow window(dialogs, *fs, *codec, settings);

@@ -70,9 +70,7 @@ int wmain(int argc, wchar_t** argv) {
   // As mirelda.exe: the taskbar button's progress is a COM object.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   NoDialogs dialogs;
-  std::error_code codec_error;
-  const auto codec = mirelda::Cp932Codec::Open(codec_error);
-  if (!codec) return 1;
+  const auto codec = mirelda::Cp932Codec::Open();
   const auto fs = mirelda::MakeNativeFileSystem();
   mirelda::SettingsInMemory settings;
   mirelda::win32::MainWindow window(dialogs, *fs, *codec, settings);

@@ -103,7 +103,6 @@ constexpr MessageRow kMessageTable[] = {
     {MessageId::kNoBackupToRestore, "元に戻すバックアップがありません", "no backup to restore"},
     {MessageId::kNoBackupNamed, "{1}という名前のバックアップはありません", "no backup named {1}"},
     {MessageId::kStandardOutput, "標準出力", "standard output"},
-    {MessageId::kCodePage932, "コードページ932", "code page 932"},
     {MessageId::kProgressSearching, "{1}件", "{1} indexes"},
     {MessageId::kProgressCounted, "{1}件　{2}件/秒　残り{3}", "{1} indexes, {2}/s, {3} left"},
     {MessageId::kReasonNoSuchFile, "ファイルまたはフォルダがありません",

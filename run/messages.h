@@ -36,7 +36,6 @@ enum class MessageId {
   kNoBackupToRestore,
   kNoBackupNamed,  // {1} the stamp
   kStandardOutput,
-  kCodePage932,
   kProgressSearching,  // {1} indexes done
   kProgressCounted,    // {1} done/total, {2} per second, {3} time left
   kReasonNoSuchFile,

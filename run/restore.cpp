@@ -201,7 +201,7 @@ Undone Undo(const BackupRun& run, const std::string& live2ch, std::uint64_t sequ
   report.AddLine(source + "から元に戻します");
   const JournalHeader& undone = run.state.header;
   // A restore writes only where the run could have: never into the Katjusha folder it names.
-  fs.BeginRun(undone.katjusha_folder);
+  const RunOnFileSystem run_on_fs(fs, undone.katjusha_folder);
   WriteSettings settings;
   settings.live2ch_folder = live2ch;
   settings.stamp = StampOf(now);

@@ -186,11 +186,7 @@ RunOutcome RunConversion(RunRequest request, RunReport& report, FileSystem& fs, 
   }
 
   // However a Live2ch path leads there (a link, a junction), Katjusha's files are only read.
-  reads.BeginRun(request.katjusha_folder);
-  const struct RunEnd {
-    FileSystem& fs;
-    ~RunEnd() { fs.EndRun(); }
-  } run_end{reads};
+  const RunOnFileSystem run_on_reads(reads, request.katjusha_folder);
   bool refused = false;
   const auto lock = TakeLock(live2ch_data, request.dry_run, report, reads, refused);
   if (refused) return RunOutcome::kChecksFailed;

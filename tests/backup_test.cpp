@@ -1,6 +1,7 @@
 // What a run keeps of the files it replaces, what a dry run leaves, and what a restore gives back.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <tuple>
@@ -80,10 +81,50 @@ TEST_F(BackupTest, OnlyChangedFilesAreReplacedAndEachIsKeptFirstAsSpeltOnDisk) {
   EXPECT_EQ(Kept(), (test::Files{{"FTD/News.FTD", test::Sjis("old")},
                                  {"namelist.txt", test::Sjis("old")}}));
   EXPECT_EQ(Live2ch("namelist.txt"), test::Sjis("名無し\r\n"));
+  // The journal follows each change with its outcome, and ends once the run has.
+  const std::string journal = test::ReadBytes(BackupFolder() + std::string(kManifestName));
+  for (const char* change : {"\nreplaced\t", "\ncreated\t"}) {
+    const size_t number = journal.find(change) + std::strlen(change);
+    const std::string ok = "\nok\t" + journal.substr(number, journal.find('\t', number) - number);
+    EXPECT_NE(journal.find(ok + "\n", number), std::string::npos) << change;
+  }
+  EXPECT_TRUE(journal.ends_with("\nfinished\tcomplete\n"));
   const Lines end(report_.lines.end() - 3, report_.lines.end());
   EXPECT_EQ(end, (Lines{live2ch_ + test::P("mirelda-backup/") + Stamp() + kSep +
                             "に置き換え前のファイルを保存しました",
                         "新規1件、置換2件、変更なし1件、変なidx1件、失敗0件", "すべて変換完了"}));
+}
+
+// An index is compared with what the run would write by reading one byte more than that.
+TEST_F(BackupTest, AnIndexIsLeftAloneOnlyWhenItHoldsExactlyTheNewBytes) {
+  std::string lines[3];
+  for (const int key : {0, 1, 2}) {
+    Katjusha("log/h/b/" + std::to_string(key) + ".idx", test::KatjushaIndex("h", "b", "1"));
+    lines[key] = test::Live2chIndex("h", "b", "1");
+  }
+  lines[1] += "x";
+  lines[2].pop_back();
+  for (const int key : {0, 1, 2}) Live2ch("log/h/b/" + std::to_string(key) + ".idx", lines[key]);
+  EXPECT_EQ(Run("allidx"), RunOutcome::kCompleted);
+  EXPECT_EQ(Kept(), (test::Files{{"log/h/b/1.idx", test::Sjis(lines[1])},
+                                 {"log/h/b/2.idx", test::Sjis(lines[2])}}));
+  EXPECT_TRUE(Logged("新規0件、置換2件、変更なし1件、変なidx0件、失敗0件"));
+}
+
+// A list that grew since the last run begins as the file on disk does: what matched so far, a
+// part of the file at a time, is written ahead of what differs, and the file comes out as a first
+// conversion makes it.
+TEST_F(BackupTest, AListThatGrewSinceTheLastRunIsWrittenAsAFreshOne) {
+  std::string names;
+  for (int i = 0; i < 10000; ++i) names += "名無し" + std::to_string(i) + "\r\n";
+  Katjusha("namelist.txt", names);
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  Katjusha("namelist.txt", names + "追加\r\n");
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  const std::string grown = Live2ch("namelist.txt");
+  fs::remove(live2ch_ + "namelist.txt");
+  EXPECT_EQ(Run("namemail"), RunOutcome::kCompleted);
+  EXPECT_EQ(grown, Live2ch("namelist.txt"));
 }
 
 TEST_F(BackupTest, AFileThatCannotBeKeptIsNotReplaced) {
@@ -295,11 +336,16 @@ TEST_F(BackupTest, AFreshRunAndAFailedRestoreCanBeUndoneToTheEnd) {
   EXPECT_FALSE(Logged(BackupFolder() + "に置き換え前のファイルを保存しました"));
   fs_.fail_keep = [](const std::string& path) { return path.find("news") != std::string::npos; };
   EXPECT_EQ(Restore(), RestoreOutcome::kRestoredWithFailures);
+  EXPECT_EQ(report_.failures, Lines{live2ch_ + test::P("ftd/news.ftd")});  // with its reason
   fs_.fail_keep = [](const std::string&) { return false; };
   EXPECT_EQ(Restore(), RestoreOutcome::kRestored);
   EXPECT_TRUE(Logged(live2ch_ + test::P("ftd/news.ftd") + "を削除しました"));
   EXPECT_EQ(Live2chFiles(), fresh);
+  EXPECT_FALSE(fs::exists(live2ch_ + "ftd"));  // the folder the run made is gone too
   EXPECT_EQ(Restore(), RestoreOutcome::kNothingLeft);
+  // The restore has ended: what another program writes afterwards is seen.
+  test::WriteBytes(live2ch_ + "Later.txt", "");
+  EXPECT_TRUE(fs_.CanOpenForReading(live2ch_ + "later.txt"));
 }
 
 // A journal that names a path outside the Live2ch folder, or a Live2ch folder that has become a
@@ -313,7 +359,9 @@ TEST_F(BackupTest, ARestoreNeverWritesOutsideTheLive2chFolderOrIntoKatjushas) {
   ASSERT_NE(entry, std::string::npos);
   text.insert(entry,
               "created\t90\t../k/news.idx\t-\tcbf29ce484222325:0\t\n"
-              "folder\t91\t..%2Fk\nremoved\t92\tftd/%2E%2E/../k/Katjusha.exe\t-\t\t\n");
+              "folder\t91\t..%2Fk\nremoved\t92\tftd/%2E%2E/../k/Katjusha.exe\t-\t\t\n"
+              "created\t93\tftd/x.ftd\t-\tcbf29ce48422232g:0\t\n"  // and broken hashes
+              "created\t94\tftd/y.ftd\t-\tcbf29ce48422232:50\t\n");
   test::WriteBytes(journal, text);
   // Katjusha's file holds what the run wrote, so only the protection keeps the restore out.
   test::WriteBytes(katjusha_ + "news.ftd", Live2ch("ftd/news.ftd"));
@@ -329,7 +377,7 @@ TEST_F(BackupTest, ARestoreNeverWritesOutsideTheLive2chFolderOrIntoKatjushas) {
                             return line.find("は使えないため元に戻しませんでした") !=
                                    std::string::npos;
                           }),
-            3);
+            5);
 }
 
 // The journal gives back every path as it was written, a line feed in a name and all, and
@@ -342,6 +390,12 @@ TEST(JournalTest, PathsRoundTripAndUnsafeOnesAreRefused) {
                              "%zz", "a\nb", "a%2Fb/../c"}) {
     EXPECT_EQ(SafeRelativePath(unsafe), std::nullopt) << unsafe;
   }
+#ifdef _WIN32
+  // Names that Windows would read as another file, or as more than a name.
+  for (const char* unsafe : {"a.", "b/c ", "C:x", "a\\b"}) {
+    EXPECT_EQ(SafeRelativePath(unsafe), std::nullopt) << unsafe;
+  }
+#endif
   for (const char* stamp : {"20260101-000000", "20260101-000000-12"})
     EXPECT_TRUE(LooksLikeStamp(stamp));
   // A header reads back as it was written.
@@ -355,9 +409,31 @@ TEST(JournalTest, PathsRoundTripAndUnsafeOnesAreRefused) {
                      state->header.katjusha_folder, state->header.undoes, state->header.time),
             std::tie(header.sequence, header.kind, header.live2ch_folder, header.katjusha_folder,
                      header.undoes, header.time));
+  // A sequence number so high that the runs after it could not be numbered makes no run.
+  JournalHeader last = header;
+  last.sequence = std::uint64_t{1} << 62;
+  test::WriteBytes(dir.Path("journal"), HeaderText(last));
+  EXPECT_FALSE(ReadJournalState(dir.Path("journal")));
   for (const char* name : {"2026010-1000000", "2026010", "x0260101-000000", "20260101-000000-"}) {
     EXPECT_FALSE(LooksLikeStamp(name)) << name;
   }
+}
+
+// A journal far longer than the part of it held at a time gives every change once, newest first.
+TEST(JournalTest, ALongJournalGivesEveryChangeOnceNewestFirst) {
+  const test::TempDir dir;
+  std::string text = HeaderText({1, RunKind::kConversion, dir.Path("l/"), dir.Path("k/"), "", 0});
+  for (int i = 1; i <= 10000; ++i) {
+    text += "created\t" + std::to_string(i) + "\tlog/" + std::to_string(i) +
+            ".idx\t-\tcbf29ce484222325:0\t\nok\t" + std::to_string(i) + "\n";
+  }
+  test::WriteBytes(dir.Path("journal"), text + "finished\tcomplete\n");
+  std::vector<std::uint64_t> numbers;
+  ASSERT_TRUE(ForEachChangeNewestFirst(dir.Path("journal"), [&](const auto& entry, auto) {
+    numbers.push_back(entry ? entry->number : 0);
+  }));
+  ASSERT_EQ(numbers.size(), 10000u);
+  for (std::size_t i = 0; i < numbers.size(); ++i) EXPECT_EQ(numbers[i], 10000 - i) << i;
 }
 
 TEST_F(BackupTest, NoWriteReachesTheBackups) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <future>
 #include <optional>
 
 #include "tests/test_support.h"
@@ -14,6 +15,7 @@
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -146,6 +148,49 @@ TEST_F(FileLayerTest, AFifoNamedLikeAnIndexIsNeverOpened) {
   EXPECT_TRUE(Logged("h\\b\\2.idxは、なんか変です"));
 }
 
+// A run opens a file on its folder's listing's word. What takes the file's place after the
+// listing is read only if it is a regular file or a link to one, and never blocks the run.
+TEST_F(FileLayerTest, WhatTakesAListedFilesPlaceIsReadOnlyIfItIsARegularFile) {
+  const std::string path = katjusha_ + "1.idx", fifo = dir_.Path("fifo");
+  for (const char* name : {"1.idx", "2.idx"}) Katjusha(name, name);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  std::string bytes;
+  fs_.BeginRun(live2ch_);
+  ASSERT_FALSE(fs_.ReadWhole(katjusha_ + "2.idx", bytes));  // the folder is listed
+  fs::remove(path);
+  fs::create_symlink(katjusha_ + "2.idx", path);
+  EXPECT_FALSE(fs_.ReadWhole(path, bytes));
+  EXPECT_EQ(bytes, "2.idx");
+  // A link to a FIFO is looked at, as any link is, and the FIFO is not opened.
+  fs::remove(path);
+  fs::create_symlink(fifo, path);
+  const Watch opened(fifo, IN_OPEN);
+  EXPECT_EQ(fs_.ReadWhole(path, bytes), std::errc::invalid_argument);
+  EXPECT_TRUE(opened.Names().empty());
+  // A FIFO itself, with no writer, would block an open that waits; with one, a read would take
+  // the writer's bytes.
+  fs::remove(path);
+  fs::rename(fifo, path);
+  auto reading = std::async(std::launch::async, [&] { return fs_.ReadWhole(path, bytes); });
+  if (reading.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+    ADD_FAILURE() << "blocked on a FIFO";
+    close(open(path.c_str(), O_WRONLY | O_NONBLOCK));
+  }
+  EXPECT_EQ(reading.get(), std::errc::invalid_argument);
+  const int writer = open(path.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_EQ(write(writer, "theirs", 6), 6);
+  EXPECT_EQ(fs_.ReadWhole(path, bytes), std::errc::invalid_argument);
+  char left[8];
+  EXPECT_EQ(read(writer, left, sizeof left), 6);
+  close(writer);
+  // Only root can put a device there; one that gives nothing is looked at.
+  fs::remove(path);
+  if (mknod(path.c_str(), S_IFCHR | 0644, makedev(1, 3)) == 0) {
+    EXPECT_EQ(fs_.ReadWhole(path, bytes), std::errc::invalid_argument);
+  }
+  fs_.EndRun();
+}
+
 TEST_F(FileLayerTest, AFileThatIsNotTheUsersToWriteIsNotReplacedInAFolderThatIs) {
   Katjusha("favboard.idx", "x\r\n");
   Live2ch("favboard.fbd", "theirs");
@@ -171,6 +216,47 @@ TEST_F(FileLayerTest, AFileThatCannotBeLinkedIsKeptAsACopy) {
   EXPECT_EQ(Live2ch("kept"), std::string(100000, 'o'));
   EXPECT_EQ(fs_.KeepCopy(other, live2ch_ + "kept"), std::errc::file_exists);
   fs::remove(other);
+}
+#endif
+
+// A damaged list can hold a NUL in a name. Such a name names no file, and is never taken for the
+// part of it before the NUL: nothing is read, written, kept or removed in its place.
+TEST_F(FileLayerTest, ANameWithANulIsNoFileAndNeverStandsForItsFirstPart) {
+  const std::string file = live2ch_ + "a", folder = live2ch_ + "d", nul("\0x", 2);
+  test::WriteBytes(file, "kept");
+  fs::create_directory(folder);
+  std::string bytes;
+  FolderEntries entries;
+  std::error_code error;
+  EXPECT_TRUE(fs_.ReadWhole(file + nul, bytes));
+  EXPECT_FALSE(fs_.CanOpenForReading(file + nul));
+  EXPECT_FALSE(fs_.IsFolder(folder + nul));
+  EXPECT_TRUE(fs_.ListFolder(folder + nul + kSep, entries));
+  EXPECT_EQ(fs_.StartReplacing(file + nul, error), nullptr);
+  EXPECT_TRUE(error);
+  EXPECT_TRUE(fs_.CheckReplaceable(file + nul));
+  EXPECT_TRUE(fs_.KeepCopy(file + nul, live2ch_ + "k"));
+  EXPECT_TRUE(fs_.KeepCopy(file, live2ch_ + "k" + nul));
+  EXPECT_TRUE(fs_.MakeFolder(live2ch_ + "n" + nul));
+  EXPECT_TRUE(fs_.RemoveFile(file + nul));
+  EXPECT_TRUE(fs_.RemoveFolder(folder + nul));
+  EXPECT_EQ(test::ReadBytes(file), "kept");
+  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_FALSE(fs::exists(live2ch_ + "k"));
+  EXPECT_FALSE(fs::exists(live2ch_ + "n"));
+}
+
+#ifndef _WIN32
+// Within a run the folders' listings are kept. A file removed is gone from its folder's, so a
+// file written after it under another spelling takes the name it is given.
+TEST_F(FileLayerTest, AFileRemovedDuringARunIsGoneFromItsFoldersListing) {
+  test::WriteBytes(live2ch_ + "d/Old.txt", "x");
+  fs_.BeginRun(katjusha_);
+  EXPECT_TRUE(fs_.CanOpenForReading(live2ch_ + "d/old.txt"));
+  EXPECT_FALSE(fs_.RemoveFile(live2ch_ + "d/old.txt"));
+  EXPECT_FALSE(fs_.ReplaceWhole(live2ch_ + "d/old.txt", "y"));
+  fs_.EndRun();
+  EXPECT_EQ(test::Snapshot(live2ch_ + "d"), (test::Files{{"old.txt", "y"}}));
 }
 #endif
 

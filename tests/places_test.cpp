@@ -104,7 +104,7 @@ TEST_F(ProgramFoldersTest, TheLookGivesUpAtItsBoundsWithWhatItFound) {
 TEST(VirtualStoreTest, FilesComeFromTheStoreWhereTheyAreThereAndTheStoreIsNeverWritten) {
   test::TempDir dir;
   for (const char* file : {"k/FAVORITE.IDX", "k/a.idx", "k/log/h/1.idx", "s/favorite.idx",
-                           "s/b.idx", "s/log/h/2.idx"}) {
+                           "s/b.idx", "s/log/h/2.idx", "s/ftd/x.ftd"}) {
     test::WriteBytes(dir.Path(file), file);
   }
   test::FaultyFileSystem native;
@@ -119,7 +119,8 @@ TEST(VirtualStoreTest, FilesComeFromTheStoreWhereTheyAreThereAndTheStoreIsNeverW
   EXPECT_EQ(entries.files, (Folders{"1.idx", "2.idx"}));
   entries = {};
   EXPECT_FALSE(fs.ListFolder(dir.Path("k"), entries));
-  EXPECT_EQ(entries.files.size(), 3u);  // FAVORITE.IDX once, a.idx, b.idx
+  EXPECT_EQ(entries.files.size(), 3u);    // FAVORITE.IDX once, a.idx, b.idx
+  EXPECT_EQ(entries.folders.size(), 2u);  // log once, and ftd from the store alone
   std::vector<std::string> writes{dir.Path("s/x.ftd"), dir.Path("S/log/x.idx")};
 #ifndef _WIN32
   std::filesystem::create_directory_symlink(dir.Path("s"), dir.Path("l"));

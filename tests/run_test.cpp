@@ -48,6 +48,10 @@ TEST_F(RunTest, FolderTextsEndInOneSeparatorAndAProgramsPathIsItsFolder) {
   EXPECT_EQ(request.katjusha_folder, kSeparator);
   EXPECT_EQ(request.live2ch_folder, live2ch_);
   EXPECT_EQ(WithSeparator("C:"), "C:" + kSeparator);
+  // The checks alone, as the undo makes them, take the folders so too.
+  const auto codec = Cp932Codec::Open();
+  EXPECT_TRUE(PassesChecks({"\"" + katjusha_ + "Katjusha.exe\"", live2ch_ + "live2ch.exe", {}},
+                           report_, *native, *codec));
 }
 
 TEST_F(RunTest, MissingProgramsEndTheRunWithAMessageNamingTheFolder) {
@@ -89,8 +93,7 @@ TEST_F(RunTest, OneFolderForBothProgramsIsRefusedHoweverItIsSpelt) {
   std::filesystem::create_directory_symlink(dir_.Path("k"), dir_.Path("link"));
   spellings.push_back(dir_.Path("link"));
 #endif
-  std::error_code error;
-  const auto codec = Cp932Codec::Open(error);
+  const auto codec = Cp932Codec::Open();
   for (const std::string& live2ch : spellings) {
     report_.messages.clear();
     EXPECT_EQ(RunConversion({katjusha_, live2ch, DefaultKinds()}, report_, fs_, *codec),

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -11,6 +12,7 @@
 
 #include "run/run.h"
 #include "util/forwarding_file_system.h"
+#include "util/path.h"
 
 namespace mirelda::test {
 
@@ -74,7 +76,8 @@ class FaultyFileSystem final : private NativeFileSystemHolder, public Forwarding
   /// Runs before each folder is made, as another program might.
   std::function<void(const std::string&)> before_make = [](const std::string&) {};
   bool fail_sync = false;
-  std::vector<std::string> made;  ///< every folder it was asked to make
+  bool backward_listings = false;  ///< lists each folder in the reverse of Explorer's order
+  std::vector<std::string> made;   ///< every folder it was asked to make
 
   std::error_code MakeFolder(const std::string& path) override {
     made.push_back(path);
@@ -87,7 +90,15 @@ class FaultyFileSystem final : private NativeFileSystemHolder, public Forwarding
   }
   std::error_code ListFolder(const std::string& path, FolderEntries& entries) override {
     if (fail_list(path)) return std::make_error_code(std::errc::permission_denied);
-    return ForwardingFileSystem::ListFolder(path, entries);
+    const std::error_code error = ForwardingFileSystem::ListFolder(path, entries);
+    if (backward_listings) {
+      const auto later_first = [](const std::string& a, const std::string& b) {
+        return ListingOrderLess(b, a);
+      };
+      std::sort(entries.files.begin(), entries.files.end(), later_first);
+      std::sort(entries.folders.begin(), entries.folders.end(), later_first);
+    }
+    return error;
   }
   std::unique_ptr<FileWriter> StartReplacing(const std::string& path,
                                              std::error_code& error) override {

@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "convert/context.h"
 #include "tests/test_support.h"
 #include "util/path.h"
 #include "util/text_file.h"
+#include "util/utf8.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -51,13 +53,39 @@ TEST(PathTest, ListingOrderFoldsCaseAndBreaksTiesByExactName) {
   EXPECT_FALSE(ListingOrderLess("a", "a"));
 }
 
+// Each well-formed character is taken whole, with its code point; anything else is refused.
+TEST(Utf8Test, DecodesWellFormedCharactersAndRefusesBrokenOnes) {
+  const struct {
+    const char* bytes;
+    std::size_t length;
+    char32_t cp;
+  } cases[] = {{"a", 1, U'a'},
+               {"\xC3\xA9x", 2, U'\u00E9'},
+               {"\xE6\x9D\xBF", 3, U'\u677F'},
+               {"\xF0\xA0\x80\x8B", 4, U'\U0002000B'},
+               {"\xC1\xBF", 0, 0},          // an overlong form
+               {"\xE0\x9F\xBF", 0, 0},      // an overlong form of three bytes
+               {"\xF0\x8F\xBF\xBF", 0, 0},  // an overlong form of four bytes
+               {"\xF5\x80\x80\x80", 0, 0},  // past U+10FFFF
+               {"\xE6\x9D", 0, 0},          // cut short
+               {"\xF0\xA0\x80z", 0, 0},     // a byte that cannot follow, last
+               {"\xF0z\x80\x80", 0, 0},     // or first
+               {"\x80", 0, 0}};
+  for (const auto& c : cases) {
+    char32_t cp = 0;
+    EXPECT_EQ(DecodeUtf8(c.bytes, cp), c.length) << c.bytes;
+    if (c.length != 0) {
+      EXPECT_EQ(cp, c.cp) << c.bytes;
+    }
+  }
+}
+
 class FilesTest : public ::testing::Test {
  protected:
-  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(error_);
+  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open();
   test::FaultyFileSystem fs_;
   TextFiles files_{fs_, *codec_};
   test::TempDir dir_;
-  std::error_code error_;
   std::string text_;
 };
 
@@ -79,6 +107,28 @@ TEST_F(FilesTest, ReadsTellMissingFromEmptyAndRefuseFoldersAndGiants) {
   for (const std::string& path : {dir_.Path(), dir_.Path("missing"), std::string()}) {
     EXPECT_FALSE(files_.FileExists(path)) << path;
   }
+}
+
+// During a run a file is opened on its folder's listing's word, otherwise looked at first; both
+// read a file of any size whole, and tell one byte over the most asked for.
+TEST_F(FilesTest, FilesAroundTheFirstPieceReadWholeEitherWayAndOneByteOverIsTooLarge) {
+  std::map<std::string, std::string> files;
+  for (const size_t size : {1, 65535, 65536, 65537, 200001}) {
+    std::string& bytes = files[dir_.Path(std::to_string(size))];
+    for (size_t i = 0; i < size; ++i) bytes.push_back(static_cast<char>(i % 251));
+  }
+  for (const auto& [path, bytes] : files) WriteBytes(path, bytes);
+  for (const bool in_run : {false, true}) {
+    if (in_run) fs_.BeginRun(dir_.Path("k"));
+    for (const auto& [path, bytes] : files) {
+      const auto most = static_cast<std::int64_t>(bytes.size());
+      EXPECT_FALSE(fs_.ReadWholeUpTo(path, most, text_));
+      EXPECT_TRUE(text_ == bytes) << path << (in_run ? " in a run" : "");
+      EXPECT_EQ(fs_.ReadWholeUpTo(path, most - 1, text_), std::errc::file_too_large) << path;
+      EXPECT_EQ(text_, "");
+    }
+  }
+  fs_.EndRun();
 }
 
 TEST_F(FilesTest, WritesReplaceWholeFilesAndLeaveNothingBehindOnFailure) {
@@ -163,6 +213,7 @@ class FindFilesTest : public FilesTest {
 };
 
 TEST_F(FindFilesTest, ListsOneFolderOrATreeDepthFirstInListingOrder) {
+  fs_.backward_listings = true;  // the order is the search's own, whatever the file system's
   for (const char* name : {"B.IDX", "a.idx", "c.txt", "d.idx/x", "S2/T/t.idx", "S1/s.idx"}) {
     WriteBytes(dir_.Path(name), "");
   }

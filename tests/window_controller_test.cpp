@@ -100,8 +100,7 @@ class WindowControllerTest : public test::FolderPair, public WindowView {
   bool woken_ = false;
   std::chrono::steady_clock::time_point now_ =
       std::chrono::steady_clock::time_point() + std::chrono::hours(1);
-  std::error_code codec_error_;
-  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(codec_error_);
+  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open();
   WindowController controller_{*this, fs_, *codec_, kept_, places_, [this] { return now_; }};
 };
 

@@ -163,8 +163,7 @@ struct Cp932Codec::Impl {
   EncodingTable encodings;
 };
 
-std::unique_ptr<Cp932Codec> Cp932Codec::Open(std::error_code& error) {
-  error.clear();
+std::unique_ptr<Cp932Codec> Cp932Codec::Open() {
   return std::unique_ptr<Cp932Codec>(new Cp932Codec(std::make_unique<Impl>()));
 }
 

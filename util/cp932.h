@@ -5,7 +5,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 namespace mirelda {
 
@@ -18,8 +17,8 @@ namespace mirelda {
 /// Open one codec and keep it: setting it up builds the table of what each character is written as.
 class Cp932Codec {
  public:
-  /// A ready codec, never null: the table is the program's own, so `error` is only cleared.
-  static std::unique_ptr<Cp932Codec> Open(std::error_code& error);
+  /// A ready codec: the table is the program's own, so there is nothing to fail.
+  static std::unique_ptr<Cp932Codec> Open();
   ~Cp932Codec();
   Cp932Codec(const Cp932Codec&) = delete;
   Cp932Codec& operator=(const Cp932Codec&) = delete;

@@ -32,8 +32,12 @@ void FileWriter::Flush() {
 
 std::error_code FileSystem::ReplaceWhole(const std::string& path, std::string_view bytes) {
   std::error_code error;
-  const std::unique_ptr<FileWriter> writer = StartReplacing(path, error);
-  if (!writer) return error;
+  return CommitWhole(StartReplacing(path, error), bytes, error);
+}
+
+std::error_code FileSystem::CommitWhole(const std::unique_ptr<FileWriter>& writer,
+                                        std::string_view bytes, std::error_code start_error) {
+  if (!writer) return start_error;
   writer->Append(bytes);
   return writer->Commit();
 }

@@ -58,7 +58,15 @@ class FileSystem {
   /// Reads the whole of an existing regular file, or of a link to one, into `bytes`, opened
   /// read-only, unshared and never created; anything else (a FIFO, a device) is never opened.
   /// std::errc::file_too_large for a file larger than kMaxDataFileSize, which is not read.
-  virtual std::error_code ReadWhole(const std::string& path, std::string& bytes) = 0;
+  std::error_code ReadWhole(const std::string& path, std::string& bytes) {
+    return ReadWholeUpTo(path, kMaxDataFileSize, bytes);
+  }
+
+  /// Reads the whole file as ReadWhole does when it holds at most `most` bytes; a larger one
+  /// gives std::errc::file_too_large, having been read no further than needed to tell. So a file
+  /// is compared with bytes in hand by reading one byte more than they hold.
+  virtual std::error_code ReadWholeUpTo(const std::string& path, std::int64_t most,
+                                        std::string& bytes) = 0;
 
   /// True when `path` names a regular file, or a link to one, that can be opened for reading.
   virtual bool CanOpenForReading(const std::string& path) = 0;
@@ -83,7 +91,7 @@ class FileSystem {
                                                      std::error_code& error) = 0;
 
   /// Replaces the file's whole content with `bytes` in one step, as StartReplacing does.
-  std::error_code ReplaceWhole(const std::string& path, std::string_view bytes);
+  virtual std::error_code ReplaceWhole(const std::string& path, std::string_view bytes);
 
   /// Starts a run: forgets what was learnt of the folders before, since they may have changed
   /// meanwhile, and from now on refuses, with std::errc::permission_denied, every write, removal
@@ -92,7 +100,7 @@ class FileSystem {
   virtual void BeginRun(const std::string& protected_folder) = 0;
 
   /// Ends a run: what was learnt of the folders during it is no longer taken for what they hold,
-  /// since other programs may change them before the next.
+  /// since other programs may change them before the next, and nothing stays open for it.
   virtual void EndRun() {}
 
   /// Makes everything written so far durable, so that a power cut cannot take it back.
@@ -125,6 +133,26 @@ class FileSystem {
   /// Removes one empty folder; std::errc::directory_not_empty when something is in it,
   /// std::errc::not_a_directory when it is a file.
   virtual std::error_code RemoveFolder(const std::string& path) = 0;
+
+ protected:
+  /// Gives `writer` all of `bytes` and commits it; `start_error` when there is no writer.
+  static std::error_code CommitWhole(const std::unique_ptr<FileWriter>& writer,
+                                     std::string_view bytes, std::error_code start_error);
+};
+
+/// A run on a file system for as long as it lives: begun when it is made, ended when it goes, on
+/// every way out of the code that holds it.
+class RunOnFileSystem {
+ public:
+  RunOnFileSystem(FileSystem& fs, const std::string& protected_folder) : fs_(fs) {
+    fs_.BeginRun(protected_folder);
+  }
+  ~RunOnFileSystem() { fs_.EndRun(); }
+  RunOnFileSystem(const RunOnFileSystem&) = delete;
+  RunOnFileSystem& operator=(const RunOnFileSystem&) = delete;
+
+ private:
+  FileSystem& fs_;
 };
 
 /// The file system of the platform the program runs on.

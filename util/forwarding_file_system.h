@@ -10,12 +10,15 @@
 namespace mirelda {
 
 /// Passes every call through to `inner`, so that a wrapper overrides only what it changes.
+/// ReplaceWhole is left to go through this file system's own StartReplacing, so that a wrapper
+/// that changes StartReplacing changes it too.
 class ForwardingFileSystem : public FileSystem {
  public:
   explicit ForwardingFileSystem(FileSystem& inner) : inner_(inner) {}
 
-  std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
-    return inner_.ReadWhole(path, bytes);
+  std::error_code ReadWholeUpTo(const std::string& path, std::int64_t most,
+                                std::string& bytes) override {
+    return inner_.ReadWholeUpTo(path, most, bytes);
   }
   bool CanOpenForReading(const std::string& path) override {
     return inner_.CanOpenForReading(path);

@@ -28,6 +28,14 @@ inline bool IsSeparator(char c) { return kSeparators.find(c) != std::string_view
 /// "/a/b.txt" => "/a/", "b.txt" => "".
 std::string GetFolderPart(std::string_view path);
 
+/// Whether `path` begins at a root of the system: "/k" on POSIX; "C:\k" or "\\server\k" on
+/// Windows.
+bool IsRootedPath(std::string_view path);
+
+/// Whether the system uses a file name exactly as it is written: Windows reads ':' and '\' in it
+/// as parts of a path and drops a trailing dot or space. "a." => false on Windows, true elsewhere.
+bool IsNameUsedAsWritten(std::string_view name);
+
 /// The text after the last separator; the whole path when it has none.
 /// "/a/b.txt" => "b.txt", "/a/" => "".
 std::string GetFileNamePart(std::string_view path);

@@ -40,10 +40,13 @@ bool VirtualStoreFileSystem::LandsInStore(const std::string& path) {
   return false;
 }
 
-std::error_code VirtualStoreFileSystem::ReadWhole(const std::string& path, std::string& bytes) {
+std::error_code VirtualStoreFileSystem::ReadWholeUpTo(const std::string& path, std::int64_t most,
+                                                      std::string& bytes) {
   const auto stored = Stored(path);
-  if (stored && inner().CanOpenForReading(*stored)) return inner().ReadWhole(*stored, bytes);
-  return inner().ReadWhole(path, bytes);
+  if (stored && inner().CanOpenForReading(*stored)) {
+    return inner().ReadWholeUpTo(*stored, most, bytes);
+  }
+  return inner().ReadWholeUpTo(path, most, bytes);
 }
 
 bool VirtualStoreFileSystem::CanOpenForReading(const std::string& path) {

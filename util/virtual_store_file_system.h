@@ -18,7 +18,8 @@ class VirtualStoreFileSystem final : public ForwardingFileSystem {
   VirtualStoreFileSystem(FileSystem& inner, std::string folder, std::string store)
       : ForwardingFileSystem(inner), folder_(std::move(folder)), store_(std::move(store)) {}
 
-  std::error_code ReadWhole(const std::string& path, std::string& bytes) override;
+  std::error_code ReadWholeUpTo(const std::string& path, std::int64_t most,
+                                std::string& bytes) override;
   bool CanOpenForReading(const std::string& path) override;
   bool IsFolder(const std::string& path) override;
   std::error_code ListFolder(const std::string& path, FolderEntries& entries) override;

@@ -113,13 +113,7 @@ int Main(const std::vector<std::string>& args) {
     case Options::Action::kRun:
       break;
   }
-  std::error_code codec_error;
-  const auto codec = Cp932Codec::Open(codec_error);
-  if (!codec) {
-    WriteLine(stderr,
-              "mirelda-cli: " + say(MessageId::kCodePage932) + ": " + say.Reason(codec_error));
-    return 3;
-  }
+  const auto codec = Cp932Codec::Open();
   TerminalReport report(stdout, stderr, ErrorIsTerminal(), say);
   const auto fs = MakeNativeFileSystem();
   const RunOutcome outcome = RunConversion(options->request, report, *fs, *codec);

@@ -22,14 +22,7 @@ int main(int argc, char** argv) {
   }
 
   mirelda::qt::SystemDialogs dialogs;
-  std::error_code codec_error;
-  const auto codec = mirelda::Cp932Codec::Open(codec_error);
-  if (!codec) {
-    const mirelda::Messages say(mirelda::UserLanguage());
-    dialogs.ShowMessage(nullptr, QString::fromStdString(say(mirelda::MessageId::kCodePage932) +
-                                                        ": " + say.Reason(codec_error)));
-    return 1;
-  }
+  const auto codec = mirelda::Cp932Codec::Open();
   const auto fs = mirelda::MakeNativeFileSystem();
   mirelda::qt::QtSettingsStore settings;
   mirelda::qt::MainWindow frmMain(dialogs, *fs, *codec, settings);

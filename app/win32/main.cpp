@@ -17,14 +17,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   const auto icon = static_cast<HICON>(
       LoadImageW(instance, MAKEINTRESOURCEW(IDI_MIRELDA), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
   mirelda::win32::SystemDialogs dialogs;
-  std::error_code codec_error;
-  const auto codec = mirelda::Cp932Codec::Open(codec_error);
-  if (!codec) {
-    const mirelda::Messages say(mirelda::UserLanguage());
-    dialogs.ShowMessage(nullptr,
-                        say(mirelda::MessageId::kCodePage932) + ": " + say.Reason(codec_error));
-    return 1;
-  }
+  const auto codec = mirelda::Cp932Codec::Open();
   const auto fs = mirelda::MakeNativeFileSystem();
   mirelda::win32::IniSettingsStore settings;
   mirelda::win32::MainWindow frmMain(dialogs, *fs, *codec, settings);

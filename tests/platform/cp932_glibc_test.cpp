@@ -81,8 +81,7 @@ std::string RandomText(std::mt19937& random, bool utf8) {
 
 class Cp932GlibcTest : public ::testing::Test {
  protected:
-  std::error_code error_;
-  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(error_);
+  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open();
   Cp932Codec& codec = *codec_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "util/cp932.h"
 
@@ -36,8 +37,7 @@ constexpr Mapping kRoundTrips[] = {
 
 class Cp932TableTest : public ::testing::Test {
  protected:
-  std::error_code error_;
-  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(error_);
+  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open();
   Cp932Codec& codec = *codec_;
 };
 
@@ -47,6 +47,18 @@ TEST_F(Cp932TableTest, DecodesTheSameTextsOnEveryPlatform) {
     EXPECT_EQ(codec.Encode(m.text), m.bytes) << m.text;
   }
   EXPECT_EQ(codec.Decode(std::string("a\0b\r\n", 5)), std::string("a\0b\r\n", 5));
+}
+
+// A giant text is decoded a part at a time: each part takes at least one byte, and a pair that
+// starts inside it whole.
+TEST_F(Cp932TableTest, DecodesAFrontAtATimeWithoutSplittingAPair) {
+  std::string_view rest = "a\x94\xC2z";
+  EXPECT_EQ(codec.DecodeFront(rest, 0), "a");
+  EXPECT_EQ(rest, "\x94\xC2z");
+  EXPECT_EQ(codec.DecodeFront(rest, 1), "板");
+  EXPECT_EQ(rest, "z");
+  EXPECT_EQ(codec.DecodeFront(rest, 5), "z");
+  EXPECT_TRUE(rest.empty());
 }
 
 // Texts that encode one way only: duplicates (NEC-selected IBM extensions, NEC row 13), look-alikes

@@ -185,7 +185,7 @@ TEST(VirtualStoreTest, TheRunAndTheRestoreFollowTheFoldersUnderProgramFilesIntoT
   test::RecordingReport report;
   test::FaultyFileSystem fs;
   std::error_code error;
-  const auto codec = Cp932Codec::Open(error);
+  const auto codec = Cp932Codec::Open();
   EXPECT_EQ(
       RunConversion({dir.Path("pf/K"), dir.Path("pf/L"), test::Kinds("brd")}, report, fs, *codec),
       RunOutcome::kCompleted);

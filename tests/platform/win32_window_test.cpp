@@ -25,9 +25,10 @@ static std::string Text(HWND hwnd) {
 class SlowFileSystem final : public ForwardingFileSystem {
  public:
   using ForwardingFileSystem::ForwardingFileSystem;
-  std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
+  std::error_code ReadWholeUpTo(const std::string& path, std::int64_t most,
+                                std::string& bytes) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return ForwardingFileSystem::ReadWhole(path, bytes);
+    return ForwardingFileSystem::ReadWholeUpTo(path, most, bytes);
   }
 };
 
@@ -62,8 +63,7 @@ class Win32WindowTest : public test::FolderPair, public win32::Dialogs {
   std::atomic<bool> probes_ended_ = false;
   const char* picks_ = "kl";  // the folders chosen in turn
   std::vector<std::string> messages_;
-  std::error_code error_;
-  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open(error_);
+  std::unique_ptr<Cp932Codec> codec_ = Cp932Codec::Open();
   SettingsInMemory settings_;
   SlowFileSystem slow_{fs_};
   win32::MainWindow window_{*this, slow_, *codec_, settings_};

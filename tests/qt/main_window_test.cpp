@@ -12,9 +12,10 @@
 class SlowFileSystem final : public mirelda::ForwardingFileSystem {
  public:
   explicit SlowFileSystem(mirelda::FileSystem& inner) : ForwardingFileSystem(inner) {}
-  std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
+  std::error_code ReadWholeUpTo(const std::string& path, std::int64_t most,
+                                std::string& bytes) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return ForwardingFileSystem::ReadWhole(path, bytes);
+    return ForwardingFileSystem::ReadWholeUpTo(path, most, bytes);
   }
 };
 
@@ -26,8 +27,7 @@ class MainWindowTest : public QObject {
   struct Rig : mirelda::qt::Dialogs {
     QTemporaryDir katjusha, live2ch;
     QStringList messages, picks{katjusha.path(), live2ch.path()};
-    std::error_code error;
-    std::unique_ptr<mirelda::Cp932Codec> codec = mirelda::Cp932Codec::Open(error);
+    std::unique_ptr<mirelda::Cp932Codec> codec = mirelda::Cp932Codec::Open();
     std::unique_ptr<mirelda::FileSystem> native = mirelda::MakeNativeFileSystem();
     SlowFileSystem fs{*native};
     mirelda::SettingsInMemory settings;
@@ -110,7 +110,9 @@ class MainWindowTest : public QObject {
     rig.Button("cmdStart")->click();
     QCOMPARE(rig.Button("cmdStart")->text(), u"中止(&S)"_qs);
     QTRY_VERIFY_WITH_TIMEOUT(!rig.messages.isEmpty(), 60000);
-    QVERIFY2(longest < 100, qPrintable(QString::number(longest)));
+    // A run on the window's thread would hold its events for seconds; the bound leaves room for
+    // a busy machine, and bench/window-log measures the gaps themselves.
+    QVERIFY2(longest < 500, qPrintable(QString::number(longest)));
     QVERIFY(ticks > 50);  // the run went on long enough to tell
     QCOMPARE(rig.Button("cmdStart")->text(), u"変換開始(&S)"_qs);
 

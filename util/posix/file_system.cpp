@@ -1,6 +1,6 @@
-// The file system on POSIX: read-only opens of regular files, and replacing writes (file_writer)
-// that keep out of a protected folder (folder_guard), over Windows-like name lookup that ignores
-// ASCII case when the exact name is missing (name_resolver).
+// The file system on POSIX: reads of regular files only (file_reader), and replacing writes
+// (file_writer) that keep out of a protected folder (folder_guard), over Windows-like name lookup
+// that ignores ASCII case when the exact name is missing (name_resolver).
 #include "util/file_system.h"
 
 #include <dirent.h>
@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "util/posix/file_reader.h"
 #include "util/posix/file_writer.h"
 #include "util/posix/folder_guard.h"
 #include "util/posix/name_resolver.h"
@@ -33,21 +34,14 @@ class PosixFileSystem final : public FileSystem {
   PosixFileSystem(const PosixFileSystem&) = delete;
   PosixFileSystem& operator=(const PosixFileSystem&) = delete;
 
-  std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
-    bytes.clear();
-    struct stat st;
-    const int fd = OpenRegularFile(path, st);
-    if (fd < 0) return LastError();
-    const std::error_code status = st.st_size > kMaxDataFileSize
-                                       ? std::make_error_code(std::errc::file_too_large)
-                                       : ReadAll(fd, static_cast<size_t>(st.st_size), bytes);
-    close(fd);
-    return status;
+  std::error_code ReadWholeUpTo(const std::string& path, std::int64_t most,
+                                std::string& bytes) override {
+    return readers_.ReadUpTo(path, most, bytes);
   }
 
   bool CanOpenForReading(const std::string& path) override {
-    struct stat st;
-    const int fd = OpenRegularFile(path, st);
+    std::optional<struct stat> looked;
+    const int fd = readers_.Open(path, /*verify=*/true, looked);
     if (fd < 0) return false;
     close(fd);
     return true;
@@ -137,6 +131,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   void EndRun() override {
+    guard_.EndRun();
     names_.Clear();
     names_.TrustListings(false);
   }
@@ -222,63 +217,13 @@ class PosixFileSystem final : public FileSystem {
   }
 
  private:
-  // Reads up to `size` bytes; a file that shrank meanwhile gives what it still holds.
-  static std::error_code ReadAll(int fd, size_t size, std::string& bytes) {
-    bytes.resize(size);
-    size_t done = 0;
-    while (done < size) {
-      // Reads and writes of regular files are not interrupted by signals.
-      const ssize_t got = read(fd, bytes.data() + done, size - done);
-      if (got < 0) return LastError();
-      if (got == 0) break;
-      done += static_cast<size_t>(got);
-    }
-    bytes.resize(done);
-    return {};
-  }
-
-  // Opens a regular file, or what a link leads to if that is one, for reading. The type is looked
-  // at before the open, so that a FIFO or a device is never opened, and after it, so that a file
-  // put in its place meanwhile is not read either. The folder's listing is the look before where
-  // it tells a regular file. Sets errno on failure.
-  int OpenRegularFile(const std::string& path, struct stat& st) {
-    if (HasNul(path)) {
-      // No file can have such a name.
-      errno = ENOENT;
-      return -1;
-    }
-    const Found found = names_.Find(path);
-    if (found.missing) {
-      errno = ENOENT;
-      return -1;
-    }
-    const bool looked = found.type != DT_REG;
-    if (looked && fstatat(found.at(), found.relative(), &st, 0) != 0) return -1;
-    if (looked && !S_ISREG(st.st_mode)) {
-      errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-      return -1;
-    }
-    // Non-blocking all the same: a FIFO swapped in after the look must not hang the run.
-    const int fd =
-        openat(found.at(), found.relative(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return -1;
-    struct stat opened;
-    if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) ||
-        (looked && IdOf(opened) != IdOf(st))) {
-      close(fd);
-      errno = EBUSY;
-      return -1;
-    }
-    st = opened;
-    return fd;
-  }
-
   // Copies a file that cannot be linked into a new `target`, on disk before it takes its name.
   std::error_code CopyDurably(const std::string& source, const std::string& folder,
                               const std::string& target) {
     struct stat st;
     if (lstat(target.c_str(), &st) == 0) return std::make_error_code(std::errc::file_exists);
-    const int in = OpenRegularFile(source, st);
+    std::optional<struct stat> looked;
+    const int in = readers_.Open(source, /*verify=*/true, looked);
     if (in < 0) return LastError();
     std::error_code error;
     const std::unique_ptr<FileWriter> copy =
@@ -306,6 +251,7 @@ class PosixFileSystem final : public FileSystem {
   NameResolver names_;
   FolderGuard guard_;
   FileWriters writers_{names_};
+  FileReaders readers_{names_};
 };
 
 }  // namespace

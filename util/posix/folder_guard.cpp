@@ -40,8 +40,12 @@ std::error_code Refusal(bool in_protected) {
 
 }  // namespace
 
-FolderGuard::~FolderGuard() {
+FolderGuard::~FolderGuard() { EndRun(); }
+
+void FolderGuard::EndRun() {
+  const std::lock_guard lock(mutex_);
   for (const auto& [device, fd] : synced_) close(fd);
+  synced_.clear();
 }
 
 void FolderGuard::BeginRun(std::optional<FileId> protected_id) {

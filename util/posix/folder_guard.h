@@ -27,6 +27,9 @@ class FolderGuard {
   /// (none when it is gone) and all below it.
   void BeginRun(std::optional<FileId> protected_id);
 
+  /// Ends a run: lets go of the file systems that SyncWritten makes durable.
+  void EndRun();
+
   /// Why nothing may be written into the existing folder (std::errc::permission_denied when it
   /// lies in the protected one); readies it for its first write.
   std::error_code PrepareFolder(const std::string& folder);

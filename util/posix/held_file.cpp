@@ -58,8 +58,8 @@ std::unique_ptr<HeldFile> LockFile(const std::string& path, bool create, std::er
   const int fd = OpenRegular(path, (create ? O_RDWR | O_CREAT : O_RDONLY) | O_NOFOLLOW, error);
   if (fd < 0) return nullptr;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    error = errno == EWOULDBLOCK ? std::make_error_code(std::errc::resource_unavailable_try_again)
-                                 : LastError();
+    // Held by another process: EWOULDBLOCK, which is EAGAIN wherever flock exists.
+    error = LastError();
     close(fd);
     return nullptr;
   }

@@ -231,6 +231,9 @@ void NameResolver::TrustListings(bool trust) { trusted_ = trust; }
 // Keeps `folder` under the path asked for, in place of one kept before; the one kept longest is
 // let go when too many are.
 void NameResolver::Keep(const std::string& key, std::shared_ptr<Folder> folder) {
+  // Outside a run a listing may be out of date by the next look, and a folder held open would
+  // stay so until the next run: none is kept.
+  if (!trusted_) return;
   const std::lock_guard lock(mutex_);
   auto [it, inserted] = folders_.insert_or_assign(key, std::move(folder));
   if (!inserted) return;

@@ -259,7 +259,8 @@ class Win32Writer final : public FileWriter {
 
 class Win32FileSystem final : public FileSystem {
  public:
-  std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
+  std::error_code ReadWholeUpTo(const std::string& path, std::int64_t most,
+                                std::string& bytes) override {
     bytes.clear();
     const Handle file(OpenUnshared(path));
     // No file can have a name that holds a NUL.
@@ -269,7 +270,7 @@ class Win32FileSystem final : public FileSystem {
     LARGE_INTEGER size;
     if (!IsDiskFile(file.get())) return std::make_error_code(std::errc::invalid_argument);
     if (!GetFileSizeEx(file.get(), &size)) return LastError();
-    if (size.QuadPart > kMaxDataFileSize) return std::make_error_code(std::errc::file_too_large);
+    if (size.QuadPart > most) return std::make_error_code(std::errc::file_too_large);
     bytes.resize(static_cast<size_t>(size.QuadPart));
     size_t done = 0;
     while (done < bytes.size()) {
