@@ -84,9 +84,10 @@ class FaultyFileSystem final : private NativeFileSystemHolder, public Forwarding
     before_make(path);
     return ForwardingFileSystem::MakeFolder(path);
   }
-  std::error_code ReadWhole(const std::string& path, std::string& bytes) override {
+  std::error_code ReadWholeUpTo(const std::string& path, std::int64_t most,
+                                std::string& bytes) override {
     if (fail_read(path)) return std::make_error_code(std::errc::permission_denied);
-    return ForwardingFileSystem::ReadWhole(path, bytes);
+    return ForwardingFileSystem::ReadWholeUpTo(path, most, bytes);
   }
   std::error_code ListFolder(const std::string& path, FolderEntries& entries) override {
     if (fail_list(path)) return std::make_error_code(std::errc::permission_denied);
