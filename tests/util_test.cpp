@@ -63,6 +63,7 @@ TEST(Utf8Test, DecodesWellFormedCharactersAndRefusesBrokenOnes) {
                {"\xC3\xA9x", 2, U'\u00E9'},
                {"\xE6\x9D\xBF", 3, U'\u677F'},
                {"\xF0\xA0\x80\x8B", 4, U'\U0002000B'},
+               {"\xF1\x90\x80\x80", 4, U'\U00050000'},
                {"\xC1\xBF", 0, 0},          // an overlong form
                {"\xE0\x9F\xBF", 0, 0},      // an overlong form of three bytes
                {"\xF0\x8F\xBF\xBF", 0, 0},  // an overlong form of four bytes
