@@ -335,9 +335,12 @@ TEST_F(BackupTest, AFreshRunAndAFailedRestoreCanBeUndoneToTheEnd) {
   EXPECT_EQ(Run("brd,ftd,namemail"), RunOutcome::kCompleted);
   EXPECT_FALSE(Logged(BackupFolder() + "に置き換え前のファイルを保存しました"));
   fs_.fail_keep = [](const std::string& path) { return path.find("news") != std::string::npos; };
+  fs_.fail_write = [](const std::string& path) { return path.ends_with(kLogName); };
   EXPECT_EQ(Restore(), RestoreOutcome::kRestoredWithFailures);
-  EXPECT_EQ(report_.failures, Lines{live2ch_ + test::P("ftd/news.ftd")});  // with its reason
-  fs_.fail_keep = [](const std::string&) { return false; };
+  // Each failure with its reason: the file not put back, and the log not saved.
+  EXPECT_EQ(report_.failures,
+            (Lines{live2ch_ + test::P("ftd/news.ftd"), BackupFolder() + std::string(kLogName)}));
+  fs_.fail_keep = fs_.fail_write = [](const std::string&) { return false; };
   EXPECT_EQ(Restore(), RestoreOutcome::kRestored);
   EXPECT_TRUE(Logged(live2ch_ + test::P("ftd/news.ftd") + "を削除しました"));
   EXPECT_EQ(Live2chFiles(), fresh);
