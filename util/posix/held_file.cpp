@@ -10,10 +10,12 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "util/posix/system.h"
+
 namespace mirelda {
 namespace {
 
-std::error_code LastError() { return {errno, std::generic_category()}; }
+using posix::LastError;
 
 // How much of a file is read at a time: big enough for few calls, small enough to stay light.
 constexpr size_t kPieceSize = 1 << 20;
@@ -25,14 +27,7 @@ class PosixHeldFile final : public HeldFile {
   PosixHeldFile& operator=(const PosixHeldFile&) = delete;
   ~PosixHeldFile() override { close(fd_); }
 
-  std::error_code Append(std::string_view bytes) override {
-    while (!bytes.empty()) {
-      const ssize_t put = write(fd_, bytes.data(), bytes.size());
-      if (put < 0) return LastError();
-      bytes.remove_prefix(static_cast<size_t>(put));
-    }
-    return {};
-  }
+  std::error_code Append(std::string_view bytes) override { return posix::WriteAll(fd_, bytes); }
 
   std::error_code Sync() override { return fsync(fd_) == 0 ? std::error_code{} : LastError(); }
 
