@@ -49,9 +49,10 @@ std::string ToLowerAscii(std::string_view text) {
 
 std::string PathKey(std::string_view path) {
   std::string key;
-  for (const char c : ToLowerAscii(path)) {
+  key.reserve(path.size());
+  for (const char c : path) {
     if (!IsSeparator(c)) {
-      key.push_back(c);
+      key.push_back(LowerAscii(c));
     } else if (key.empty() || key.back() != kSep) {
       key.push_back(kSep);
     }

@@ -22,7 +22,12 @@ inline constexpr std::string_view kSeparators = "/";
 #endif
 
 /// Whether the system takes `c` as a separator. '/' => true on every platform.
-inline bool IsSeparator(char c) { return kSeparators.find(c) != std::string_view::npos; }
+inline constexpr bool IsSeparator(char c) {
+  for (const char separator : kSeparators) {
+    if (c == separator) return true;
+  }
+  return false;
+}
 
 /// The path up to and including its last separator; empty when it has none.
 /// "/a/b.txt" => "/a/", "b.txt" => "".

@@ -8,8 +8,13 @@ namespace mirelda::posix {
 
 std::string FolderKey(std::string_view path) {
   std::string key;
-  for (char c : path) {
-    if (c != '/' || key.empty() || key.back() != '/') key.push_back(c);
+  if (path.find("//") == std::string_view::npos) {
+    key = path;
+  } else {
+    key.reserve(path.size());
+    for (char c : path) {
+      if (c != '/' || key.empty() || key.back() != '/') key.push_back(c);
+    }
   }
   if (key.size() > 1 && key.back() == '/') key.pop_back();
   return key;
