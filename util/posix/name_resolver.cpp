@@ -65,21 +65,27 @@ Found NameResolver::Find(const std::string& path) {
     found.path = ResolveFolder(path, &found.missing);
     return found;
   }
-  found.folder = Kept(parent);
+  // Most names are looked for in a folder kept already: one hold of the lock finds both.
+  const std::string key = FolderKey(parent);
+  std::unique_lock lock(mutex_);
+  if (const auto it = folders_.find(key); it != folders_.end()) found.folder = it->second;
   if (!found.folder) {
-    // Nothing in a folder that cannot be listed is known to be missing.
-    found.path = ResolveFolder(path, &found.missing);
-    return found;
-  }
-  {
-    const std::lock_guard lock(mutex_);
-    const auto* entry = Lookup(*found.folder, name);
-    found.missing = entry == nullptr;
-    if (entry != nullptr) {
-      name = entry->first;
-      found.type = entry->second;
+    lock.unlock();
+    found.folder = Kept(parent);
+    if (!found.folder) {
+      // Nothing in a folder that cannot be listed is known to be missing.
+      found.path = ResolveFolder(path, &found.missing);
+      return found;
     }
+    lock.lock();
   }
+  const auto* entry = Lookup(*found.folder, name);
+  found.missing = entry == nullptr;
+  if (entry != nullptr) {
+    name = entry->first;
+    found.type = entry->second;
+  }
+  lock.unlock();
   found.path = Join(found.folder->path, name);
   found.name = std::move(name);
   return found;

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "util/posix/system.h"
+
 namespace mirelda::posix {
 
 /// A folder as it was found: its path as spelt on disk, a handle that names in it are opened
@@ -97,7 +99,7 @@ class NameResolver {
 
   std::atomic<bool> trusted_ = false;
   std::recursive_mutex listing_;  // held while a folder that was not kept is listed
-  std::mutex mutex_;              // guards everything below, and the names of every folder kept
+  ShortHoldMutex mutex_;  // guards everything below, and the names of every folder kept
   std::unordered_map<std::string, std::shared_ptr<Folder>> folders_;  // by the path asked for
   std::deque<std::string> kept_order_;  // keys of folders_, oldest first
 };

@@ -20,6 +20,16 @@ std::string FolderKey(std::string_view path) {
   return key;
 }
 
+ShortHoldMutex::ShortHoldMutex() {
+  pthread_mutexattr_t attributes;
+  pthread_mutexattr_init(&attributes);
+#ifdef PTHREAD_ADAPTIVE_MUTEX_INITIALIZER_NP
+  pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_ADAPTIVE_NP);
+#endif
+  pthread_mutex_init(&mutex_, &attributes);
+  pthread_mutexattr_destroy(&attributes);
+}
+
 std::pair<std::string, std::string> SplitParent(std::string_view path) {
   while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
   const auto slash = path.rfind('/');

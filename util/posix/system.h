@@ -2,6 +2,7 @@
 // identities, and the few Linux-only calls, each with the portable way it falls back to.
 #pragma once
 
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,5 +61,23 @@ int OpenParentFolder(int fd);
 /// Makes everything written to the file system of the file open as `fd` durable (Linux's syncfs;
 /// elsewhere the whole system's sync, which cannot fail).
 std::error_code SyncFileSystem(int fd);
+
+/// A mutex for the short holds of the file system's caches, which the workers of a run take
+/// thousands of times a second: a thread that finds it held spins a little before it sleeps
+/// (glibc's adaptive mutex), since going to sleep and being woken costs far more than the hold.
+class ShortHoldMutex {
+ public:
+  ShortHoldMutex();
+  ~ShortHoldMutex() { pthread_mutex_destroy(&mutex_); }
+  ShortHoldMutex(const ShortHoldMutex&) = delete;
+  ShortHoldMutex& operator=(const ShortHoldMutex&) = delete;
+
+  void lock() { pthread_mutex_lock(&mutex_); }
+  void unlock() { pthread_mutex_unlock(&mutex_); }
+  bool try_lock() { return pthread_mutex_trylock(&mutex_) == 0; }
+
+ private:
+  pthread_mutex_t mutex_;
+};
 
 }  // namespace mirelda::posix
