@@ -336,26 +336,31 @@ std::unique_ptr<JournalWriter> JournalWriter::Start(const std::string& path,
   return std::unique_ptr<JournalWriter>(new JournalWriter(std::move(file)));
 }
 
-std::error_code JournalWriter::Add(JournalEntry& entry) {
+std::error_code JournalWriter::Add(std::span<JournalEntry* const> entries) {
   const std::lock_guard lock(mutex_);
-  entry.number = next_++;
-  std::string line = EntryKind(entry);
-  line.append("\t").append(std::to_string(entry.number));
-  line.append("\t").append(JournalPath(entry.path));
-  if (!entry.folder) {
-    line.append("\t").append(entry.before).append("\t").append(entry.after).append("\t");
-    if (!entry.copy.empty()) line.append(JournalPath(entry.copy));
+  std::string lines;
+  for (JournalEntry* entry : entries) {
+    entry->number = next_++;
+    lines.append(EntryKind(*entry));
+    lines.append("\t").append(std::to_string(entry->number));
+    lines.append("\t").append(JournalPath(entry->path));
+    if (!entry->folder) {
+      lines.append("\t").append(entry->before).append("\t").append(entry->after).append("\t");
+      if (!entry->copy.empty()) lines.append(JournalPath(entry->copy));
+    }
+    lines.push_back('\n');
   }
-  line.push_back('\n');
-  const std::error_code error = AppendWithOutcomes(line);
+  const std::error_code error = AppendWithOutcomes(lines);
   if (error && !error_) error_ = error;
   return error;
 }
 
-void JournalWriter::Outcome(const JournalEntry& entry, bool done) {
+void JournalWriter::Outcome(std::span<const JournalOutcome> outcomes) {
   const std::lock_guard lock(mutex_);
-  outcomes_.append(done ? "ok\t" : "failed\t");
-  outcomes_.append(std::to_string(entry.number)).push_back('\n');
+  for (const JournalOutcome& outcome : outcomes) {
+    outcomes_.append(outcome.done ? "ok\t" : "failed\t");
+    outcomes_.append(std::to_string(outcome.number)).push_back('\n');
+  }
 }
 
 std::error_code JournalWriter::Finish(bool complete) {

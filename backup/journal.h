@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -77,6 +78,12 @@ bool ForEachChangeNewestFirst(
     const std::string& path,
     const std::function<void(const std::optional<JournalEntry>&, std::string_view)>& take);
 
+/// Whether the change numbered `number` was made.
+struct JournalOutcome {
+  std::uint64_t number = 0;
+  bool done = false;
+};
+
 /// Writes a journal, from several threads at once: each line whole in one write, in order.
 class JournalWriter {
  public:
@@ -84,12 +91,13 @@ class JournalWriter {
   static std::unique_ptr<JournalWriter> Start(const std::string& path, const JournalHeader& header,
                                               std::error_code& error);
 
-  /// Appends a change before it is made, numbering it; nothing may be changed if this fails.
-  std::error_code Add(JournalEntry& entry);
+  /// Appends changes before they are made, numbering them, in one write; nothing may be changed
+  /// if this fails.
+  std::error_code Add(std::span<JournalEntry* const> entries);
   /// Appends the outcome of a change that was added, in one write with the line that follows it:
   /// a restore goes by what the files hold, so an outcome that a kill loses costs nothing, and a
   /// write of its own would cost one call more on every file.
-  void Outcome(const JournalEntry& entry, bool done);
+  void Outcome(std::span<const JournalOutcome> outcomes);
   /// Appends the last line and makes the journal durable; `complete` when no change failed.
   std::error_code Finish(bool complete);
 

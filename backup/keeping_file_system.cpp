@@ -27,13 +27,17 @@ class KeepingWriter final : public FileWriter {
  public:
   // `old` holds the old file's bytes where they could be read; `old_hash` the hash of what a dry
   // run would have written there already.
+  // Given `later`, the file is only made ready when committed, and put in place with others by
+  // PutAll.
   KeepingWriter(KeepingFileSystem& fs, std::string path, bool existed,
-                std::optional<std::string> old, std::optional<ContentHash> old_hash)
+                std::optional<std::string> old, std::optional<ContentHash> old_hash,
+                KeepingFileSystem::Later later)
       : fs_(fs),
         path_(std::move(path)),
         before_(existed ? "" : std::string(kNoFile)),
         old_(std::move(old)),
-        old_hash_(std::move(old_hash)) {}
+        old_hash_(std::move(old_hash)),
+        later_(later) {}
 
  private:
   std::error_code Write(std::string_view bytes) override {
@@ -53,7 +57,7 @@ class KeepingWriter final : public FileWriter {
       return {};
     }
     if (const std::error_code error = Diverge()) return error;
-    return fs_.Put(path_, before_, written_.get(), hash_);
+    return fs_.Put(path_, before_, written_.get(), hash_, later_);
   }
 
   // From here on the file is written for real; a dry run only notes that it would be.
@@ -76,6 +80,7 @@ class KeepingWriter final : public FileWriter {
   std::string before_;              // the old content's hash, kNoFile, or "" while it is not known
   std::optional<std::string> old_;  // the old file's bytes while they may equal the new ones
   const std::optional<ContentHash> old_hash_;
+  const KeepingFileSystem::Later later_;
   size_t matched_ = 0;  // how many of them the new bytes have equalled so far
   bool differs_ = false;
   std::unique_ptr<FileWriter> written_;
@@ -100,6 +105,7 @@ KeepingFileSystem::KeepingFileSystem(FileSystem& inner, WriteSettings settings)
     : ForwardingFileSystem(inner),
       settings_(std::move(settings)),
       found_live2ch_(inner.FoundPath(settings_.live2ch_folder)),
+      backups_key_(PathKey(BackupRoot(settings_.live2ch_folder))),
       backup_folders_(inner) {}
 
 std::error_code KeepingFileSystem::MakeFolder(const std::string& path) {
@@ -116,16 +122,38 @@ std::error_code KeepingFileSystem::MakeFolder(const std::string& path) {
 
 std::unique_ptr<FileWriter> KeepingFileSystem::StartReplacing(const std::string& path,
                                                               std::error_code& error) {
-  return Start(path, kMaxDataFileSize, error);
+  return Start(path, kMaxDataFileSize, error, {});
 }
 
 std::error_code KeepingFileSystem::ReplaceWhole(const std::string& path, std::string_view bytes) {
-  std::error_code error;
-  return CommitWhole(Start(path, static_cast<std::int64_t>(bytes.size()), error), bytes, error);
+  WholeReplacement file{path, bytes, {}};
+  ReplaceEachWhole({&file, 1});
+  return file.error;
+}
+
+void KeepingFileSystem::ReplaceEachWhole(std::span<WholeReplacement> files) {
+  // Every file is made ready first, then all are journalled in one write and put in place. A
+  // file named twice is compared the second time with what the first put there.
+  std::vector<ReadyPut> ready;
+  std::unordered_set<std::string> ready_keys;
+  std::vector<std::unique_ptr<FileWriter>> writers;  // held until their files are in place
+  writers.reserve(files.size());
+  for (WholeReplacement& file : files) {
+    if (!ready_keys.insert(PathKey(file.path)).second) {
+      PutAll(ready);
+      ready.clear();
+      ready_keys = {PathKey(file.path)};
+    }
+    const Later later{&ready, &file.error};
+    writers.push_back(Start(file.path, static_cast<std::int64_t>(file.bytes.size()), file.error,
+                            later));
+    file.error = CommitWhole(writers.back(), file.bytes, file.error);
+  }
+  PutAll(ready);
 }
 
 std::unique_ptr<FileWriter> KeepingFileSystem::Start(const std::string& path, std::int64_t most,
-                                                     std::error_code& error) {
+                                                     std::error_code& error, Later later) {
   error.clear();
   if (InBackups(path)) {
     error = Refused();
@@ -135,7 +163,7 @@ std::unique_ptr<FileWriter> KeepingFileSystem::Start(const std::string& path, st
     // What the dry run would have written before stands in for what is on disk.
     const std::lock_guard lock(mutex_);
     if (const auto it = dry_written_.find(PathKey(path)); it != dry_written_.end()) {
-      return std::make_unique<KeepingWriter>(*this, path, true, std::nullopt, it->second);
+      return std::make_unique<KeepingWriter>(*this, path, true, std::nullopt, it->second, later);
     }
   }
   std::string old;
@@ -144,7 +172,8 @@ std::unique_ptr<FileWriter> KeepingFileSystem::Start(const std::string& path, st
   // that differs, or fails as such.
   const bool existed = read != std::errc::no_such_file_or_directory;
   return std::make_unique<KeepingWriter>(
-      *this, path, existed, read ? std::nullopt : std::optional(std::move(old)), std::nullopt);
+      *this, path, existed, read ? std::nullopt : std::optional(std::move(old)), std::nullopt,
+      later);
 }
 
 std::error_code KeepingFileSystem::SyncWritten() {
@@ -198,7 +227,7 @@ std::string KeepingFileSystem::backup_folder() const {
 }
 
 std::error_code KeepingFileSystem::Put(const std::string& path, std::string before,
-                                       FileWriter* written, const ContentHash& hash) {
+                                       FileWriter* written, const ContentHash& hash, Later later) {
   const bool existed = before != kNoFile;
   if (settings_.dry_run) {
     const std::error_code error = inner().CheckReplaceable(path);
@@ -209,34 +238,72 @@ std::error_code KeepingFileSystem::Put(const std::string& path, std::string befo
     }
     return error;
   }
-  std::error_code error;
-  if (!settings_.keep_backup) {
-    error = written->Commit();
-  } else {
+  ReadyPut put{written, existed, {}, later.outcome};
+  if (settings_.keep_backup) {
     const std::string found = inner().FoundPath(path);
-    JournalEntry entry;
-    entry.path = Relative(found);
-    entry.before = std::move(before);
-    entry.after = hash.Text();
-    if (existed) error = Keep(found, entry.before, entry.copy);
-    if (!error) error = Change(std::move(entry), [&] { return written->Commit(); });
+    put.entry.path = Relative(found);
+    put.entry.before = std::move(before);
+    put.entry.after = hash.Text();
+    if (existed) {
+      if (const std::error_code error = Keep(found, put.entry.before, put.entry.copy)) {
+        return error;
+      }
+    }
   }
-  if (!error) Count(existed ? &WriteCounts::replaced : &WriteCounts::created);
+  if (later.ready != nullptr) {
+    later.ready->push_back(std::move(put));
+    return {};
+  }
+  std::error_code error;
+  put.outcome = &error;
+  PutAll({&put, 1});
   return error;
+}
+
+void KeepingFileSystem::PutAll(std::span<ReadyPut> puts) {
+  if (puts.empty()) return;
+  if (settings_.keep_backup) {
+    std::vector<JournalEntry*> entries;
+    for (ReadyPut& put : puts) entries.push_back(&put.entry);
+    if (const std::error_code error = Journal(entries)) {
+      for (ReadyPut& put : puts) *put.outcome = error;
+      return;
+    }
+  }
+  std::vector<JournalOutcome> outcomes;
+  WriteCounts counts;
+  for (ReadyPut& put : puts) {
+    const std::error_code error = put.written->Commit();
+    outcomes.push_back({put.entry.number, !error});
+    if (!error) ++(put.existed ? counts.replaced : counts.created);
+    *put.outcome = error;
+  }
+  if (settings_.keep_backup) journal_->Outcome(outcomes);
+  const std::lock_guard lock(mutex_);
+  counts_.replaced += counts.replaced;
+  counts_.created += counts.created;
 }
 
 std::error_code KeepingFileSystem::NoteWriting(const std::string& path) {
   if (!settings_.keep_backup) return {};
+  // A folder named as before is the folder found before: the run makes no folder that differs
+  // from an existing one only in case, so only a new spelling needs to be found on disk.
+  std::string given = GetFolderPart(path);
+  {
+    const std::lock_guard lock(mutex_);
+    if (writing_given_.count(given) != 0) return {};
+  }
   JournalEntry entry;
   entry.folder = entry.writing = true;
   // The file's own path stands for its folder, which may be the Live2ch folder itself.
   entry.path = Relative(inner().FoundPath(path));
   {
     const std::lock_guard lock(mutex_);
+    writing_given_.insert(std::move(given));
     if (!writing_.insert(GetFolderPart(entry.path)).second) return {};
-    if (const std::error_code error = StartBackup()) return error;
   }
-  return journal_->Add(entry);
+  JournalEntry* const entries[] = {&entry};
+  return Journal(entries);
 }
 
 std::error_code KeepingFileSystem::Keep(const std::string& found, std::string& before,
@@ -269,15 +336,21 @@ std::error_code KeepingFileSystem::Keep(const std::string& found, std::string& b
   return {};
 }
 
-std::error_code KeepingFileSystem::Change(JournalEntry entry,
-                                          const std::function<std::error_code()>& change) {
+std::error_code KeepingFileSystem::Journal(std::span<JournalEntry* const> entries) {
   {
     const std::lock_guard lock(mutex_);
     if (const std::error_code error = StartBackup()) return error;
   }
-  if (const std::error_code error = journal_->Add(entry)) return error;
+  return journal_->Add(entries);
+}
+
+std::error_code KeepingFileSystem::Change(JournalEntry entry,
+                                          const std::function<std::error_code()>& change) {
+  JournalEntry* const entries[] = {&entry};
+  if (const std::error_code error = Journal(entries)) return error;
   const std::error_code error = change();
-  journal_->Outcome(entry, !error);
+  const JournalOutcome outcome[] = {{entry.number, !error}};
+  journal_->Outcome(outcome);
   return error;
 }
 
@@ -316,9 +389,8 @@ std::error_code KeepingFileSystem::MakeBackupFolder() {
 }
 
 bool KeepingFileSystem::InBackups(const std::string& path) const {
-  const std::string root = PathKey(BackupRoot(settings_.live2ch_folder));
   const std::string key = PathKey(path + kSep);
-  return key.compare(0, root.size(), root) == 0;
+  return key.compare(0, backups_key_.size(), backups_key_) == 0;
 }
 
 std::string KeepingFileSystem::Relative(const std::string& found) const {

@@ -6,10 +6,12 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <system_error>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "backup/backup_folder.h"
 #include "backup/journal.h"
@@ -49,6 +51,8 @@ class KeepingFileSystem final : public ForwardingFileSystem {
   /// Reads the file no further than one byte beyond what `bytes` hold to tell whether it holds
   /// them already.
   std::error_code ReplaceWhole(const std::string& path, std::string_view bytes) override;
+  /// Journals every file that changes in one write.
+  void ReplaceEachWhole(std::span<WholeReplacement> files) override;
   std::error_code SyncWritten() override;
   std::error_code KeepCopy(const std::string& from, const std::string& to) override;
   /// Keeps the file first, as a replaced one is kept.
@@ -71,20 +75,39 @@ class KeepingFileSystem final : public ForwardingFileSystem {
  private:
   friend class KeepingWriter;
 
+  // A file made ready to be put in place, waiting for its journal line.
+  struct ReadyPut {
+    FileWriter* written;     // what puts it in place
+    bool existed;            // whether it replaces a file
+    JournalEntry entry;      // its change, when the run is journalled
+    std::error_code* outcome;  // told whether it was put in place
+  };
+  // Where a writer's file goes when it is committed: put in place at once, or, with `ready`,
+  // added there to be put in place with others, and its outcome told to `outcome` then.
+  struct Later {
+    std::vector<ReadyPut>* ready = nullptr;
+    std::error_code* outcome = nullptr;
+  };
+
   // Starts a writer that compares the new bytes with the old file's first `most` bytes, which
   // are all of it where it has no more.
   std::unique_ptr<FileWriter> Start(const std::string& path, std::int64_t most,
-                                    std::error_code& error);
-  // Puts a writer's file in place: keeps the old one first, journals, commits, and counts it. In
-  // a dry run, only tells whether it could be put in place. `before` is the old file's hash, or
-  // kNoFile for a new one, or "" when it is still to be found.
+                                    std::error_code& error, Later later);
+  // Puts a writer's file in place: keeps the old one first, journals, commits, and counts it; or
+  // only keeps the old one and makes the file ready, where `later` says so. In a dry run, only
+  // tells whether it could be put in place. `before` is the old file's hash, or kNoFile for a new
+  // one, or "" when it is still to be found.
   std::error_code Put(const std::string& path, std::string before, FileWriter* written,
-                      const ContentHash& hash);
+                      const ContentHash& hash, Later later);
+  // Journals the files made ready in one write, then puts each in place and counts it.
+  void PutAll(std::span<ReadyPut> puts);
   // Journals, once a folder, that the file's folder may get a temporary, so that a restore after
   // a kill knows where to look for one.
   std::error_code NoteWriting(const std::string& path);
   // Keeps the existing file `found`, once a run, and tells the kept copy's name and content.
   std::error_code Keep(const std::string& found, std::string& before, std::string& copy);
+  // Appends changes to the journal in one write, starting the backup first if need be.
+  std::error_code Journal(std::span<JournalEntry* const> entries);
   // Journals a change, makes it with `change`, and journals its outcome.
   std::error_code Change(JournalEntry entry, const std::function<std::error_code()>& change);
   void Count(int WriteCounts::*count);
@@ -104,6 +127,7 @@ class KeepingFileSystem final : public ForwardingFileSystem {
 
   const WriteSettings settings_;
   const std::string found_live2ch_;  // the Live2ch folder as spelt on disk
+  const std::string backups_key_;    // PathKey of the folder that holds the backups
   FolderMaker backup_folders_;       // the folders inside the backup folder
 
   mutable std::mutex mutex_;  // guards everything below
@@ -115,6 +139,7 @@ class KeepingFileSystem final : public ForwardingFileSystem {
   std::unordered_map<std::string, Kept> kept_;  // by relative path exactly as spelt on disk
   std::unordered_set<std::string> copy_keys_;   // PathKey of every copy's name
   std::unordered_set<std::string> writing_;     // folders journalled by NoteWriting
+  std::unordered_set<std::string> writing_given_;  // the same folders as callers name them
   std::unordered_map<std::string, ContentHash> dry_written_;  // path key => bytes, in a dry run
 };
 

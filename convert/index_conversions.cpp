@@ -7,9 +7,13 @@
 namespace mirelda {
 namespace {
 
-// How many conversions per worker may wait to be reported: enough to keep every worker busy
-// while the caller reports, few enough to hold little.
-constexpr std::size_t kQueuedPerWorker = 16;
+// How many conversions a worker takes at once: enough that the threads seldom meet, few enough
+// that the caller can report often and every worker gets a share of a small tree.
+constexpr std::size_t kJobsPerBatch = 64;
+
+// How many batches per worker may wait to be reported: enough to keep every worker busy while the
+// caller reports, few enough to hold little.
+constexpr std::size_t kBatchesPerWorker = 2;
 
 // Runs one step of a conversion; what it throws is kept to be thrown again in the job's turn.
 template <typename Step>
@@ -24,7 +28,8 @@ void Attempt(std::exception_ptr& escaped, Step step) {
 }  // namespace
 
 IndexConversions::IndexConversions(Context& cx)
-    : cx_(cx), window_(kQueuedPerWorker * static_cast<std::size_t>(cx.jobs())) {}
+    : cx_(cx),
+      window_(cx.jobs() <= 1 ? 1 : kBatchesPerWorker * static_cast<std::size_t>(cx.jobs())) {}
 
 IndexConversions::~IndexConversions() {
   {
@@ -42,36 +47,53 @@ void IndexConversions::Add(std::string from, std::string to, Done done) {
   job.from = std::move(from);
   job.to = std::move(to);
   job.done = std::move(done);
-  job.ticket = tickets_++;
-  if (cx_.jobs() <= 1) {
-    Convert(job);
-    Report(job);
-    return;
-  }
-  StartWorkers();
-  {
-    const std::lock_guard lock(mutex_);
-    jobs_.push_back(std::move(job));
-    to_start_.push_back(&jobs_.back());
-  }
-  work_added_.notify_one();
-  if (jobs_.size() >= window_) ReportOldest();
+  Queue(std::move(job));
 }
 
 void IndexConversions::Then(std::function<void()> report) {
-  if (jobs_.empty()) {
+  if (batches_.empty()) {
     report();
     return;
   }
   Job job;
+  job.report_only = true;
   job.done = [report = std::move(report)](bool) { report(); };
-  job.finished = true;
-  jobs_.push_back(std::move(job));
-  if (jobs_.size() >= window_) ReportOldest();
+  Queue(std::move(job));
 }
 
 void IndexConversions::Finish() {
-  while (!jobs_.empty()) ReportOldest();
+  HandOver();
+  while (!batches_.empty()) ReportOldest();
+}
+
+void IndexConversions::Queue(Job job) {
+  if (!filling_) {
+    batches_.emplace_back();
+    filling_ = true;
+  }
+  std::vector<Job>& jobs = batches_.back().jobs;
+  jobs.push_back(std::move(job));
+  // One at a time, each index is converted and reported as soon as it is added.
+  if (jobs.size() >= kJobsPerBatch || cx_.jobs() <= 1) HandOver();
+}
+
+void IndexConversions::HandOver() {
+  if (!filling_) return;
+  filling_ = false;
+  Batch& batch = batches_.back();
+  batch.ticket = tickets_++;
+  if (cx_.jobs() <= 1) {
+    Convert(batch);
+  } else {
+    StartWorkers();
+    {
+      const std::lock_guard lock(mutex_);
+      to_start_.push_back(&batch);
+    }
+    work_added_.notify_one();
+  }
+  ++handed_;
+  while (handed_ >= window_) ReportOldest();
 }
 
 void IndexConversions::StartWorkers() {
@@ -85,62 +107,107 @@ void IndexConversions::Work() {
   for (;;) {
     work_added_.wait(lock, [this] { return stopping_ || !to_start_.empty(); });
     if (stopping_) return;
-    Job& job = *to_start_.front();
+    Batch& batch = *to_start_.front();
     to_start_.pop_front();
     lock.unlock();
-    Convert(job);
+    Convert(batch);
     lock.lock();
   }
 }
 
-void IndexConversions::Convert(Job& job) {
-  std::string line, key;
-  Attempt(job.escaped, [&] {
-    line = ReadThreadIndex(cx_.files(), job.from, job.read_error);
-    if (!line.empty()) key = PathKey(job.to);
-  });
-  const bool converted = !key.empty();
-  job.converted = converted;
-  {
-    // Folders are made in the order of the conversions, so that where two names differ only in
-    // case, the one made is the one a conversion one at a time would make.
-    std::unique_lock lock(mutex_);
-    turn_passed_.wait(
-        lock, [&] { return turn_ == job.ticket && (!converted || writing_.count(key) == 0); });
-    if (converted) writing_.insert(key);
-  }
-  if (converted) {
-    Attempt(job.escaped,
-            [&] { job.write_error = cx_.files().MakeFolderTree(GetFolderPart(job.to)); });
-  }
+void IndexConversions::Convert(Batch& batch) {
+  ReadAll(batch);
+  AwaitTurn(batch);
+  MakeFolders(batch);
   {
     const std::lock_guard lock(mutex_);
     ++turn_;
   }
   turn_passed_.notify_all();
-  if (converted && !job.write_error && !job.escaped) {
-    Attempt(job.escaped, [&] { job.write_error = cx_.files().WriteFileBytes(job.to, line); });
+  WriteAll(batch);
+  PassTurn(batch);
+}
+
+void IndexConversions::ReadAll(Batch& batch) {
+  for (Job& job : batch.jobs) {
+    if (job.report_only) continue;
+    Attempt(job.escaped, [&] {
+      job.line = ReadThreadIndex(cx_.files(), job.from, job.read_error);
+      if (!job.line.empty()) job.key = PathKey(job.to);
+    });
+    job.converted = !job.key.empty();
   }
+}
+
+void IndexConversions::AwaitTurn(const Batch& batch) {
+  // Folders are made in the order of the conversions, so that where two names differ only in
+  // case, the one made is the one a conversion one at a time would make; and a file is written
+  // by one conversion at a time, in that order too.
+  std::unique_lock lock(mutex_);
+  turn_passed_.wait(lock, [&] {
+    if (turn_ != batch.ticket) return false;
+    for (const Job& job : batch.jobs) {
+      if (job.converted && writing_.count(job.key) != 0) return false;
+    }
+    return true;
+  });
+  for (const Job& job : batch.jobs) {
+    if (job.converted) ++writing_[job.key];
+  }
+}
+
+void IndexConversions::MakeFolders(Batch& batch) {
+  for (Job& job : batch.jobs) {
+    if (!job.converted) continue;
+    Attempt(job.escaped,
+            [&] { job.write_error = cx_.files().MakeFolderTree(GetFolderPart(job.to)); });
+  }
+}
+
+void IndexConversions::WriteAll(Batch& batch) {
+  // Written together, so that the file system can journal them in one go.
+  std::vector<WholeReplacement> files;
+  std::vector<Job*> writing;
+  for (Job& job : batch.jobs) {
+    if (!job.converted || job.write_error || job.escaped) continue;
+    files.push_back({job.to, job.line, {}});
+    writing.push_back(&job);
+  }
+  std::exception_ptr escaped;
+  Attempt(escaped, [&] { cx_.files().WriteEachFileBytes(files); });
+  for (std::size_t i = 0; i < writing.size(); ++i) {
+    writing[i]->write_error = files[i].error;
+    if (!writing[i]->escaped) writing[i]->escaped = escaped;
+  }
+  for (Job& job : batch.jobs) std::string().swap(job.line);  // only the reports are left to do
+}
+
+void IndexConversions::PassTurn(Batch& batch) {
+  bool wrote = false;
   {
-    // Once finished, the job is the caller's: it is not touched again here.
+    // Once finished, the batch is the caller's: it is not touched again here.
     const std::lock_guard lock(mutex_);
-    writing_.erase(key);
-    job.finished = true;
+    for (const Job& job : batch.jobs) {
+      if (!job.converted) continue;
+      wrote = true;
+      if (--writing_[job.key] == 0) writing_.erase(job.key);
+    }
+    batch.finished = true;
   }
-  // Only a conversion of the same file can be waiting for this one's write.
-  if (converted) turn_passed_.notify_all();
-  job_finished_.notify_one();
+  // Only a conversion of the same file can be waiting for this batch's writes.
+  if (wrote) turn_passed_.notify_all();
+  batch_finished_.notify_one();
 }
 
 void IndexConversions::ReportOldest() {
-  Job job;
   {
     std::unique_lock lock(mutex_);
-    job_finished_.wait(lock, [this] { return jobs_.front().finished; });
-    job = std::move(jobs_.front());
-    jobs_.pop_front();
+    batch_finished_.wait(lock, [this] { return batches_.front().finished; });
   }
-  Report(job);
+  Batch batch = std::move(batches_.front());
+  batches_.pop_front();
+  --handed_;
+  for (Job& job : batch.jobs) Report(job);
 }
 
 void IndexConversions::Report(Job& job) {

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "convert/context.h"
@@ -47,30 +47,49 @@ class IndexConversions {
   struct Job {
     std::string from, to;
     Done done;
-    std::size_t ticket = 0;  // its place among the conversions, for making folders in order
+    bool report_only = false;  // a report that only waits its turn
+    std::string line, key;  // the Live2ch line while it waits to be written, and its PathKey
     bool converted = false;
     std::error_code read_error, write_error;
     std::exception_ptr escaped;  // what a worker's step threw, thrown again in its turn
+  };
+
+  // Conversions that one worker takes together, so that the threads meet once for several
+  // indexes rather than once for each.
+  struct Batch {
+    std::vector<Job> jobs;
+    std::size_t ticket = 0;  // its place among the batches, for making folders in order
     bool finished = false;
   };
 
+  void Queue(Job job);
+  void HandOver();
   void StartWorkers();
   void Work();
-  void Convert(Job& job);
+  void Convert(Batch& batch);
+  void ReadAll(Batch& batch);
+  void MakeFolders(Batch& batch);
+  void WriteAll(Batch& batch);
+  void AwaitTurn(const Batch& batch);
+  void PassTurn(Batch& batch);
   void ReportOldest();
   void Report(Job& job);
 
   Context& cx_;
-  const std::size_t window_;              // how many may be added and not yet reported
-  std::mutex mutex_;                      // guards the jobs' progress and everything below
+  const std::size_t window_;              // how many batches may be handed over and not reported
+  std::mutex mutex_;                      // guards the batches' progress and everything below
   std::condition_variable work_added_;    // for idle workers
   std::condition_variable turn_passed_;   // for workers waiting to make folders or to write
-  std::condition_variable job_finished_;  // for the caller, waiting to report
-  std::deque<Job> jobs_;       // not yet reported, oldest first; changed by the caller only
-  std::deque<Job*> to_start_;  // conversions that no worker has taken yet
-  std::size_t tickets_ = 0;    // conversions added so far
-  std::size_t turn_ = 0;       // the conversion whose folder is made next
-  std::unordered_set<std::string> writing_;  // PathKey of each file being written
+  std::condition_variable batch_finished_;  // for the caller, waiting to report
+  // Not yet reported, oldest first; changed by the caller only. The last one is still being
+  // filled while `filling_`.
+  std::deque<Batch> batches_;
+  bool filling_ = false;
+  std::size_t handed_ = 0;       // batches handed over and not yet reported
+  std::deque<Batch*> to_start_;  // batches that no worker has taken yet
+  std::size_t tickets_ = 0;      // batches handed over so far
+  std::size_t turn_ = 0;         // the batch whose folders are made next
+  std::unordered_map<std::string, int> writing_;  // PathKey => conversions writing it
   bool stopping_ = false;
   std::vector<std::thread> workers_;
 };

@@ -35,6 +35,10 @@ std::error_code FileSystem::ReplaceWhole(const std::string& path, std::string_vi
   return CommitWhole(StartReplacing(path, error), bytes, error);
 }
 
+void FileSystem::ReplaceEachWhole(std::span<WholeReplacement> files) {
+  for (WholeReplacement& file : files) file.error = ReplaceWhole(file.path, file.bytes);
+}
+
 std::error_code FileSystem::CommitWhole(const std::unique_ptr<FileWriter>& writer,
                                         std::string_view bytes, std::error_code start_error) {
   if (!writer) return start_error;

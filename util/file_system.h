@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -18,6 +19,13 @@ inline constexpr std::int64_t kMaxDataFileSize = std::int64_t{256} << 20;
 struct FolderEntries {
   std::vector<std::string> files;    ///< files, hidden and system ones included
   std::vector<std::string> folders;  ///< subfolders, links and junctions to folders excluded
+};
+
+/// One file for FileSystem::ReplaceEachWhole to replace, and how that went.
+struct WholeReplacement {
+  std::string path;
+  std::string_view bytes;
+  std::error_code error;  ///< set by ReplaceEachWhole
 };
 
 /// A file that is being written in pieces. Its content takes the place of the old file, whole,
@@ -92,6 +100,10 @@ class FileSystem {
 
   /// Replaces the file's whole content with `bytes` in one step, as StartReplacing does.
   virtual std::error_code ReplaceWhole(const std::string& path, std::string_view bytes);
+
+  /// Replaces each file as ReplaceWhole does, in the order given, telling each its own outcome;
+  /// a file system may take them together where that costs it fewer calls.
+  virtual void ReplaceEachWhole(std::span<WholeReplacement> files);
 
   /// Starts a run: forgets what was learnt of the folders before, since they may have changed
   /// meanwhile, and from now on refuses, with std::errc::permission_denied, every write, removal

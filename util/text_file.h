@@ -30,6 +30,10 @@ class TextFiles {
     return fs_.ReplaceWhole(path, bytes);
   }
 
+  /// Replaces each file with exactly its bytes, as WriteFileBytes does, and tells each how it
+  /// went.
+  void WriteEachFileBytes(std::span<WholeReplacement> files) { fs_.ReplaceEachWhole(files); }
+
   /// A text encoded as the files hold it, in CP932.
   std::string Encode(std::string_view text) { return codec_.Encode(text); }
 
