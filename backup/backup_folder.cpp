@@ -2,6 +2,7 @@
 #include "backup/backup_folder.h"
 
 #include <algorithm>
+#include <charconv>
 #include <iomanip>
 #include <optional>
 #include <sstream>
@@ -42,9 +43,11 @@ void ContentHash::Add(std::string_view bytes) {
 }
 
 std::string ContentHash::Text() const {
-  std::ostringstream text;
-  text << std::hex << std::setfill('0') << std::setw(16) << hash_ << ':' << std::dec << size_;
-  return text.str();
+  char digits[16];
+  const char* const end = std::to_chars(digits, digits + sizeof digits, hash_, 16).ptr;
+  std::string text(sizeof digits - static_cast<size_t>(end - digits), '0');
+  text.append(digits, static_cast<size_t>(end - digits)).append(":").append(std::to_string(size_));
+  return text;
 }
 
 std::vector<BackupRun> ListRuns(FileSystem& fs, const std::string& live2ch_folder) {

@@ -25,6 +25,10 @@ constexpr std::string_view kFlagValues[] = {"112", "96"};
 // Appends a field, leaving out line-end characters: a Katjusha index may end in CR LF, but the
 // Live2ch index is a single line.
 void AppendField(std::string& line, std::string_view field) {
+  if (field.find('\r') == std::string_view::npos && field.find('\n') == std::string_view::npos) {
+    line.append(field);
+    return;
+  }
   size_t start = 0;
   for (size_t i = 0; i < field.size(); ++i) {
     if (field[i] == '\r' || field[i] == '\n') {

@@ -48,15 +48,17 @@ std::string ToLowerAscii(std::string_view text) {
 }
 
 std::string PathKey(std::string_view path) {
-  std::string key;
-  key.reserve(path.size());
+  // Folded in place: a run makes a key for every file it reads and writes.
+  std::string key(path);
+  size_t kept = 0;
   for (const char c : path) {
     if (!IsSeparator(c)) {
-      key.push_back(LowerAscii(c));
-    } else if (key.empty() || key.back() != kSep) {
-      key.push_back(kSep);
+      key[kept++] = LowerAscii(c);
+    } else if (kept == 0 || key[kept - 1] != kSep) {
+      key[kept++] = kSep;
     }
   }
+  key.resize(kept);
   return key;
 }
 
