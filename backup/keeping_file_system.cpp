@@ -122,7 +122,9 @@ std::error_code KeepingFileSystem::MakeFolder(const std::string& path) {
 
 std::unique_ptr<FileWriter> KeepingFileSystem::StartReplacing(const std::string& path,
                                                               std::error_code& error) {
-  return Start(path, kMaxDataFileSize, error, {});
+  WholeRead old{path, kMaxDataFileSize, {}, {}};
+  old.error = inner().ReadWholeUpTo(path, old.most, old.bytes);
+  return Start(old, error, {});
 }
 
 std::error_code KeepingFileSystem::ReplaceWhole(const std::string& path, std::string_view bytes) {
@@ -132,29 +134,44 @@ std::error_code KeepingFileSystem::ReplaceWhole(const std::string& path, std::st
 }
 
 void KeepingFileSystem::ReplaceEachWhole(std::span<WholeReplacement> files) {
-  // Every file is made ready first, then all are journalled in one write and put in place. A
-  // file named twice is compared the second time with what the first put there.
+  // A file named twice is compared the second time with what the first put there: the files go
+  // in runs that name each file once.
+  std::unordered_set<std::string> keys;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    std::string key = PathKey(files[i].path);
+    if (keys.insert(key).second) continue;
+    ReplaceEachOnce(files.subspan(start, i - start));
+    start = i;
+    keys = {std::move(key)};
+  }
+  ReplaceEachOnce(files.subspan(start));
+}
+
+void KeepingFileSystem::ReplaceEachOnce(std::span<WholeReplacement> files) {
+  // The old files are read together first, each no further than one byte beyond its new bytes;
+  // every file that changes is made ready, then all are journalled in one write and put in place.
+  std::vector<WholeRead> olds;
+  olds.reserve(files.size());
+  for (const WholeReplacement& file : files) {
+    olds.push_back({file.path, static_cast<std::int64_t>(file.bytes.size()), {}, {}});
+  }
+  inner().ReadEachWhole(olds);
   std::vector<ReadyPut> ready;
-  std::unordered_set<std::string> ready_keys;
   std::vector<std::unique_ptr<FileWriter>> writers;  // held until their files are in place
   writers.reserve(files.size());
-  for (WholeReplacement& file : files) {
-    if (!ready_keys.insert(PathKey(file.path)).second) {
-      PutAll(ready);
-      ready.clear();
-      ready_keys = {PathKey(file.path)};
-    }
-    const Later later{&ready, &file.error};
-    writers.push_back(Start(file.path, static_cast<std::int64_t>(file.bytes.size()), file.error,
-                            later));
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    WholeReplacement& file = files[i];
+    writers.push_back(Start(olds[i], file.error, {&ready, &file.error}));
     file.error = CommitWhole(writers.back(), file.bytes, file.error);
   }
   PutAll(ready);
 }
 
-std::unique_ptr<FileWriter> KeepingFileSystem::Start(const std::string& path, std::int64_t most,
-                                                     std::error_code& error, Later later) {
+std::unique_ptr<FileWriter> KeepingFileSystem::Start(WholeRead& old, std::error_code& error,
+                                                     Later later) {
   error.clear();
+  const std::string& path = old.path;
   if (InBackups(path)) {
     error = Refused();
     return nullptr;
@@ -166,14 +183,12 @@ std::unique_ptr<FileWriter> KeepingFileSystem::Start(const std::string& path, st
       return std::make_unique<KeepingWriter>(*this, path, true, std::nullopt, it->second, later);
     }
   }
-  std::string old;
-  const std::error_code read = inner().ReadWholeUpTo(path, most, old);
-  // A file that is there but cannot be read, or holds more than `most` bytes, is replaced as one
-  // that differs, or fails as such.
-  const bool existed = read != std::errc::no_such_file_or_directory;
+  // A file that is there but cannot be read, or holds more than it was read up to, is replaced
+  // as one that differs, or fails as such.
+  const bool existed = old.error != std::errc::no_such_file_or_directory;
   return std::make_unique<KeepingWriter>(
-      *this, path, existed, read ? std::nullopt : std::optional(std::move(old)), std::nullopt,
-      later);
+      *this, path, existed, old.error ? std::nullopt : std::optional(std::move(old.bytes)),
+      std::nullopt, later);
 }
 
 std::error_code KeepingFileSystem::SyncWritten() {

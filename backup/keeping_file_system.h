@@ -89,10 +89,11 @@ class KeepingFileSystem final : public ForwardingFileSystem {
     std::error_code* outcome = nullptr;
   };
 
-  // Starts a writer that compares the new bytes with the old file's first `most` bytes, which
-  // are all of it where it has no more.
-  std::unique_ptr<FileWriter> Start(const std::string& path, std::int64_t most,
-                                    std::error_code& error, Later later);
+  // Replaces files of which none is named twice.
+  void ReplaceEachOnce(std::span<WholeReplacement> files);
+  // Starts a writer for `old.path` that compares the new bytes with the old file as `old` was
+  // read, up to `old.most` bytes, which are all of it where it has no more.
+  std::unique_ptr<FileWriter> Start(WholeRead& old, std::error_code& error, Later later);
   // Puts a writer's file in place: keeps the old one first, journals, commits, and counts it; or
   // only keeps the old one and makes the file ready, where `later` says so. In a dry run, only
   // tells whether it could be put in place. `before` is the old file's hash, or kNoFile for a new

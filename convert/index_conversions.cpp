@@ -129,10 +129,21 @@ void IndexConversions::Convert(Batch& batch) {
 }
 
 void IndexConversions::ReadAll(Batch& batch) {
+  // Read together, so that the file system can read them in few calls.
+  std::vector<WholeRead> files;
+  for (const Job& job : batch.jobs) {
+    if (!job.report_only) files.push_back({job.from, kMaxDataFileSize, {}, {}});
+  }
+  std::exception_ptr escaped;
+  Attempt(escaped, [&] { cx_.files().ReadEachFileBytes(files); });
+  auto file = files.begin();
   for (Job& job : batch.jobs) {
     if (job.report_only) continue;
+    const WholeRead& read = *file++;
+    job.escaped = escaped;
+    job.read_error = read.error;
     Attempt(job.escaped, [&] {
-      job.line = ReadThreadIndex(cx_.files(), job.from, job.read_error);
+      if (!escaped) job.line = ThreadIndexLine(read.bytes);
       if (!job.line.empty()) job.key = PathKey(job.to);
     });
     job.converted = !job.key.empty();

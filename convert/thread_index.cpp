@@ -92,13 +92,4 @@ std::string BadIndexLine(std::string_view path) {
   return line;
 }
 
-std::string ReadThreadIndex(TextFiles& files, const std::string& path, std::error_code& error) {
-  // The conversion looks only at TAB, CR and LF, which code page 932 never uses inside a
-  // double-byte character, and adds only ASCII: so it works on the file's bytes as they are,
-  // with nothing to decode or encode, and every byte it copies is copied exactly.
-  std::string bytes;
-  error = files.ReadFileBytes(path, bytes);
-  return ThreadIndexLine(bytes);
-}
-
 }  // namespace mirelda

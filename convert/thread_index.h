@@ -4,22 +4,18 @@
 #include <string>
 #include <string_view>
 
-#include "util/text_file.h"
-
 namespace mirelda {
 
 /// The Live2ch thread index line for the text of a Katjusha thread index: 16 fields joined by
 /// 15 TABs, with the thread URL built from the host, board and key fields and no line end.
 /// Empty when the text has fewer than 18 TAB-separated fields. CR and LF never enter the line.
-/// Works alike on UTF-8 text and on the CP932 bytes of the file.
+/// Works alike on UTF-8 text and on the CP932 bytes of the file: it looks only at TAB, CR and LF,
+/// which code page 932 never uses inside a double-byte character, and adds only ASCII, so the
+/// file's bytes need no decoding, and every byte it copies is copied exactly.
 std::string ThreadIndexLine(std::string_view katjusha_index);
 
 /// The log line for a thread index that did not convert. "a\b\1.idx" =>
 /// "a\b\1.idxは、なんか変です".
 std::string BadIndexLine(std::string_view path);
-
-/// The Live2ch thread index line of the Katjusha index at `path`; empty when the index cannot be
-/// read (the reason in `error`) or is not usable. Safe on any thread.
-std::string ReadThreadIndex(TextFiles& files, const std::string& path, std::error_code& error);
 
 }  // namespace mirelda

@@ -191,6 +191,50 @@ TEST_F(FileLayerTest, WhatTakesAListedFilesPlaceIsReadOnlyIfItIsARegularFile) {
   fs_.EndRun();
 }
 
+// Files read together give what each would give read alone, however many there are and whatever
+// their sizes; a FIFO with a writer, put in a listed file's place, keeps its writer's bytes.
+TEST_F(FileLayerTest, FilesReadTogetherGiveWhatEachGivesAlone) {
+  std::vector<WholeRead> files;
+  const auto add = [&](const std::string& name, std::int64_t most = kMaxDataFileSize) {
+    files.push_back({katjusha_ + name, most, {}, {}});
+  };
+  for (const std::size_t size : {0, 1, 4095, 4096, 4097, 70000}) {
+    Katjusha("log/" + std::to_string(size), std::string(size, 'x'));
+    add("log/" + std::to_string(size));
+  }
+  for (int i = 0; i < 40; ++i) {
+    Katjusha("log/i" + std::to_string(i), "index " + std::to_string(i));
+    add("LOG/I" + std::to_string(i));
+  }
+  add("log/4095", 4094);  // larger than it may be
+  add("log/missing");
+  fs::create_directory(katjusha_ + "log/folder");
+  add("log/folder");
+  fs::create_symlink(katjusha_ + "log/i1", katjusha_ + "log/link");
+  add("log/link");
+  Katjusha("log/fifo", "listed as a file");
+  add("log/fifo");
+  fs_.BeginRun(live2ch_);
+  std::vector<WholeRead> alone = files;
+  for (WholeRead& file : alone) file.error = fs_.ReadWholeUpTo(file.path, file.most, file.bytes);
+  fs::remove(katjusha_ + "log/fifo");
+  ASSERT_EQ(mkfifo((katjusha_ + "log/fifo").c_str(), 0644), 0);
+  const int writer = open((katjusha_ + "log/fifo").c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_EQ(write(writer, "theirs", 6), 6);
+  alone.back().bytes.clear();
+  alone.back().error = std::make_error_code(std::errc::invalid_argument);
+  fs_.ReadEachWhole(files);
+  fs_.EndRun();
+  char left[8];
+  EXPECT_EQ(read(writer, left, sizeof left), 6);
+  close(writer);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    EXPECT_EQ(files[i].error, alone[i].error) << files[i].path;
+    EXPECT_EQ(files[i].bytes, alone[i].bytes) << files[i].path;
+  }
+  EXPECT_EQ(files[7].bytes, "index 1");
+}
+
 TEST_F(FileLayerTest, AFileThatIsNotTheUsersToWriteIsNotReplacedInAFolderThatIs) {
   Katjusha("favboard.idx", "x\r\n");
   Live2ch("favboard.fbd", "theirs");

@@ -89,6 +89,20 @@ class FaultyFileSystem final : private NativeFileSystemHolder, public Forwarding
     if (fail_read(path)) return std::make_error_code(std::errc::permission_denied);
     return ForwardingFileSystem::ReadWholeUpTo(path, most, bytes);
   }
+  void ReadEachWhole(std::span<WholeRead> files) override {
+    // Those that do not fail are read together, as the file system beneath reads them.
+    std::vector<WholeRead> passed;
+    for (WholeRead& file : files) {
+      file.error = fail_read(file.path) ? std::make_error_code(std::errc::permission_denied)
+                                        : std::error_code{};
+      if (!file.error) passed.push_back({file.path, file.most, {}, {}});
+    }
+    ForwardingFileSystem::ReadEachWhole(passed);
+    auto next = passed.begin();
+    for (WholeRead& file : files) {
+      if (!file.error) file = std::move(*next++);
+    }
+  }
   std::error_code ListFolder(const std::string& path, FolderEntries& entries) override {
     if (fail_list(path)) return std::make_error_code(std::errc::permission_denied);
     const std::error_code error = ForwardingFileSystem::ListFolder(path, entries);

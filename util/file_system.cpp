@@ -35,6 +35,10 @@ std::error_code FileSystem::ReplaceWhole(const std::string& path, std::string_vi
   return CommitWhole(StartReplacing(path, error), bytes, error);
 }
 
+void FileSystem::ReadEachWhole(std::span<WholeRead> files) {
+  for (WholeRead& file : files) file.error = ReadWholeUpTo(file.path, file.most, file.bytes);
+}
+
 void FileSystem::ReplaceEachWhole(std::span<WholeReplacement> files) {
   for (WholeReplacement& file : files) file.error = ReplaceWhole(file.path, file.bytes);
 }

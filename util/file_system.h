@@ -21,6 +21,14 @@ struct FolderEntries {
   std::vector<std::string> folders;  ///< subfolders, links and junctions to folders excluded
 };
 
+/// One file for FileSystem::ReadEachWhole to read, and what it held.
+struct WholeRead {
+  std::string path;
+  std::int64_t most = kMaxDataFileSize;  ///< the most it may hold, as for ReadWholeUpTo
+  std::string bytes;                     ///< set by ReadEachWhole; empty after a failure
+  std::error_code error;                 ///< set by ReadEachWhole
+};
+
 /// One file for FileSystem::ReplaceEachWhole to replace, and how that went.
 struct WholeReplacement {
   std::string path;
@@ -75,6 +83,10 @@ class FileSystem {
   /// is compared with bytes in hand by reading one byte more than they hold.
   virtual std::error_code ReadWholeUpTo(const std::string& path, std::int64_t most,
                                         std::string& bytes) = 0;
+
+  /// Reads each file as ReadWholeUpTo does, telling each its own outcome; a file system may read
+  /// them together where that costs it fewer calls.
+  virtual void ReadEachWhole(std::span<WholeRead> files);
 
   /// True when `path` names a regular file, or a link to one, that can be opened for reading.
   virtual bool CanOpenForReading(const std::string& path) = 0;

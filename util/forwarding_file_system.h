@@ -9,8 +9,8 @@
 
 namespace mirelda {
 
-/// Passes every call through to `inner`, so that a wrapper overrides only what it changes.
-/// ReplaceWhole is left to go through this file system's own StartReplacing, so that a wrapper
+/// Passes every call through to `inner`, so that a wrapper overrides only what it changes. A
+/// wrapper that changes ReadWholeUpTo changes ReadEachWhole too. ReplaceWhole is left to go through this file system's own StartReplacing, so that a wrapper
 /// that changes StartReplacing changes it too.
 class ForwardingFileSystem : public FileSystem {
  public:
@@ -20,6 +20,7 @@ class ForwardingFileSystem : public FileSystem {
                                 std::string& bytes) override {
     return inner_.ReadWholeUpTo(path, most, bytes);
   }
+  void ReadEachWhole(std::span<WholeRead> files) override { inner_.ReadEachWhole(files); }
   bool CanOpenForReading(const std::string& path) override {
     return inner_.CanOpenForReading(path);
   }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -23,6 +24,9 @@ class TextFiles {
   std::error_code ReadFileBytes(const std::string& path, std::string& bytes) {
     return fs_.ReadWhole(path, bytes);
   }
+
+  /// Reads each file's bytes as ReadFileBytes does, and tells each how it went.
+  void ReadEachFileBytes(std::span<WholeRead> files) { fs_.ReadEachWhole(files); }
 
   /// Replaces the file with exactly these bytes; a failure leaves the old file whole. The folder
   /// must exist.

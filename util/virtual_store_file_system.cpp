@@ -49,6 +49,14 @@ std::error_code VirtualStoreFileSystem::ReadWholeUpTo(const std::string& path, s
   return inner().ReadWholeUpTo(path, most, bytes);
 }
 
+void VirtualStoreFileSystem::ReadEachWhole(std::span<WholeRead> files) {
+  if (store_.empty()) {
+    inner().ReadEachWhole(files);
+  } else {
+    FileSystem::ReadEachWhole(files);  // each from wherever the program would read it
+  }
+}
+
 bool VirtualStoreFileSystem::CanOpenForReading(const std::string& path) {
   const auto stored = Stored(path);
   return (stored && inner().CanOpenForReading(*stored)) || inner().CanOpenForReading(path);

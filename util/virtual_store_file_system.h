@@ -20,6 +20,7 @@ class VirtualStoreFileSystem final : public ForwardingFileSystem {
 
   std::error_code ReadWholeUpTo(const std::string& path, std::int64_t most,
                                 std::string& bytes) override;
+  void ReadEachWhole(std::span<WholeRead> files) override;
   bool CanOpenForReading(const std::string& path) override;
   bool IsFolder(const std::string& path) override;
   std::error_code ListFolder(const std::string& path, FolderEntries& entries) override;

@@ -1,7 +1,7 @@
 # Shared by the scripts: package installation and the CMake build.
 
 # What a Linux build and its tests need, as Debian packages.
-LINUX_PACKAGES=(g++ cmake ninja-build libgtest-dev pkg-config qt6-base-dev qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic)
+LINUX_PACKAGES=(g++ cmake ninja-build libgtest-dev pkg-config liburing-dev qt6-base-dev qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic)
 
 # Installs the Debian packages that are missing; apt-get only runs when one is.
 install_packages() {

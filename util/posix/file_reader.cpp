@@ -5,6 +5,7 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "util/posix/system.h"
 
@@ -139,6 +140,42 @@ std::error_code FileReaders::ReadUpTo(const std::string& path, std::int64_t most
   close(fd);
   if (error) bytes.clear();
   return error;
+}
+
+void FileReaders::ReadEach(std::span<WholeRead> files) {
+  std::vector<Found> listed;  // held, so that their folders stay open while they are read
+  std::vector<RingRead> reads;
+  std::vector<WholeRead*> read_together;
+  for (WholeRead& file : files) {
+    file.bytes.clear();
+    file.error.clear();
+    if (HasNul(file.path)) continue;  // left to ReadUpTo, which knows no such file
+    Found found = names_.Find(file.path);
+    if (found.missing) {
+      file.error = std::make_error_code(std::errc::no_such_file_or_directory);
+    } else if (found.type == DT_REG && found.folder) {
+      listed.push_back(std::move(found));
+      read_together.push_back(&file);
+    }
+  }
+  reads.resize(listed.size());
+  for (std::size_t i = 0; i < listed.size(); ++i) {
+    reads[i].folder = listed[i].at();
+    reads[i].name = listed[i].relative();
+    reads[i].first = static_cast<std::size_t>(std::min(read_together[i]->most + 1, kFirstPiece));
+  }
+  // The listing is the look before the open, as in Open.
+  ring_.ReadFirstPieces(reads, kReadFlags | O_NOFOLLOW);
+  for (std::size_t i = 0; i < reads.size(); ++i) {
+    if (reads[i].whole) read_together[i]->bytes = std::move(reads[i].bytes);
+  }
+  // Everything else, a file read together but not whole included, the ordinary way.
+  for (std::size_t i = 0, next = 0; i < files.size(); ++i) {
+    WholeRead& file = files[i];
+    const bool was_read = next < read_together.size() && read_together[next] == &file &&
+                          reads[next++].whole;
+    if (!was_read && !file.error) file.error = ReadUpTo(file.path, file.most, file.bytes);
+  }
 }
 
 }  // namespace mirelda::posix

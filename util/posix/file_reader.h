@@ -6,10 +6,13 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <system_error>
 
+#include "util/file_system.h"
 #include "util/posix/name_resolver.h"
+#include "util/posix/ring_reader.h"
 
 namespace mirelda::posix {
 
@@ -30,8 +33,16 @@ class FileReaders {
   /// + 1) takes one read, and is looked at only when that read gives nothing.
   std::error_code ReadUpTo(const std::string& path, std::int64_t most, std::string& bytes);
 
+  /// Reads each file as ReadUpTo does. Those that the listings say are small regular files are
+  /// read together, a few dozen in one call.
+  void ReadEach(std::span<WholeRead> files);
+
+  /// Lets go of what was kept open for reading together.
+  void Release() { ring_.Release(); }
+
  private:
   NameResolver& names_;
+  RingReader ring_;
 };
 
 }  // namespace mirelda::posix

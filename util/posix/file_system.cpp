@@ -38,6 +38,7 @@ class PosixFileSystem final : public FileSystem {
                                 std::string& bytes) override {
     return readers_.ReadUpTo(path, most, bytes);
   }
+  void ReadEachWhole(std::span<WholeRead> files) override { readers_.ReadEach(files); }
 
   bool CanOpenForReading(const std::string& path) override {
     std::optional<struct stat> looked;
@@ -132,6 +133,7 @@ class PosixFileSystem final : public FileSystem {
 
   void EndRun() override {
     guard_.EndRun();
+    readers_.Release();
     names_.Clear();
     names_.TrustListings(false);
   }
