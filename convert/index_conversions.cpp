@@ -119,13 +119,9 @@ void IndexConversions::Convert(Batch& batch) {
   ReadAll(batch);
   AwaitTurn(batch);
   MakeFolders(batch);
-  {
-    const std::lock_guard lock(mutex_);
-    ++turn_;
-  }
-  turn_passed_.notify_all();
+  PassTurn();
   WriteAll(batch);
-  PassTurn(batch);
+  HandBack(batch);
 }
 
 void IndexConversions::ReadAll(Batch& batch) {
@@ -193,7 +189,15 @@ void IndexConversions::WriteAll(Batch& batch) {
   for (Job& job : batch.jobs) std::string().swap(job.line);  // only the reports are left to do
 }
 
-void IndexConversions::PassTurn(Batch& batch) {
+void IndexConversions::PassTurn() {
+  {
+    const std::lock_guard lock(mutex_);
+    ++turn_;
+  }
+  turn_passed_.notify_all();
+}
+
+void IndexConversions::HandBack(Batch& batch) {
   bool wrote = false;
   {
     // Once finished, the batch is the caller's: it is not touched again here.

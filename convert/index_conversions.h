@@ -54,15 +54,18 @@ class IndexConversions {
     std::exception_ptr escaped;  // what a worker's step threw, thrown again in its turn
   };
 
-  // Conversions that one worker takes together, so that the threads meet once for several
-  // indexes rather than once for each.
+  // Conversions that one worker takes together, so that the threads meet once for many indexes
+  // rather than several times for each, and the file system reads and journals them together.
   struct Batch {
     std::vector<Job> jobs;
     std::size_t ticket = 0;  // its place among the batches, for making folders in order
     bool finished = false;
   };
 
+  // Adds a job to the batch being filled, and hands the batch over once it is full.
   void Queue(Job job);
+  // Hands the batch being filled to the workers, or converts it at once where there are none;
+  // then reports the oldest batches while too many wait.
   void HandOver();
   void StartWorkers();
   void Work();
@@ -70,8 +73,12 @@ class IndexConversions {
   void ReadAll(Batch& batch);
   void MakeFolders(Batch& batch);
   void WriteAll(Batch& batch);
+  // Waits until every batch before this one has made its folders, and no other batch writes a
+  // file that this one writes.
   void AwaitTurn(const Batch& batch);
-  void PassTurn(Batch& batch);
+  void PassTurn();
+  // Lets go of the batch's files and gives the batch back to the caller to report.
+  void HandBack(Batch& batch);
   void ReportOldest();
   void Report(Job& job);
 

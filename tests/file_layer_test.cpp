@@ -16,6 +16,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -118,6 +119,28 @@ TEST_F(FileLayerTest, NewFilesAppearOnlyWholeAndOnlyDeadWritersTemporariesAreRem
   EXPECT_EQ(created.Names(), std::vector<std::string>{"1.idx"});
   EXPECT_EQ(Live2ch(dead), "<missing>");
   EXPECT_EQ(Live2ch(live), "half");
+}
+
+// Most people run it without privileges, where a new file cannot take its name by its
+// descriptor alone: it still appears, whole, under its name.
+TEST_F(FileLayerTest, ANewFileTakesItsNameForAUserWithoutPrivileges) {
+  if (geteuid() != 0) GTEST_SKIP() << "becoming another user needs root";
+  const std::string folder = dir_.Path("shared/");
+  fs::create_directories(folder);
+  fs::permissions(dir_.Path(), fs::perms::owner_all | fs::perms::others_exec);
+  fs::permissions(folder, fs::perms::all);
+  const pid_t child = fork();
+  if (child == 0) {
+    constexpr uid_t kNobody = 65534;
+    if (setresgid(kNobody, kNobody, kNobody) != 0 || setresuid(kNobody, kNobody, kNobody) != 0) {
+      _exit(2);
+    }
+    _exit(MakeNativeFileSystem()->ReplaceWhole(folder + "1.idx", "whole") ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(test::ReadBytes(folder + "1.idx"), "whole");
 }
 
 // A run takes a folder's listing for what it holds; another program's file is still never
