@@ -26,9 +26,8 @@ std::string HashOf(std::string_view bytes) {
 class KeepingWriter final : public FileWriter {
  public:
   // `old` holds the old file's bytes where they could be read; `old_hash` the hash of what a dry
-  // run would have written there already.
-  // Given `later`, the file is only made ready when committed, and put in place with others by
-  // PutAll.
+  // run would have written there already. Given `later`, the file is only made ready when
+  // committed, and put in place with others by PutAll.
   KeepingWriter(KeepingFileSystem& fs, std::string path, bool existed,
                 std::optional<std::string> old, std::optional<ContentHash> old_hash,
                 KeepingFileSystem::Later later)
