@@ -364,7 +364,8 @@ TEST_F(BackupTest, ARestoreNeverWritesOutsideTheLive2chFolderOrIntoKatjushas) {
               "created\t90\t../k/news.idx\t-\tcbf29ce484222325:0\t\n"
               "folder\t91\t..%2Fk\nremoved\t92\tftd/%2E%2E/../k/Katjusha.exe\t-\t\t\n"
               "created\t93\tftd/x.ftd\t-\tcbf29ce48422232g:0\t\n"  // and broken hashes
-              "created\t94\tftd/y.ftd\t-\tcbf29ce48422232:50\t\n");
+              "created\t94\tftd/y.ftd\t-\tcbf29ce48422232:50\t\n"
+              "created\t95\t" + std::string(300, 'x') + "\n");
   test::WriteBytes(journal, text);
   // Katjusha's file holds what the run wrote, so only the protection keeps the restore out.
   test::WriteBytes(katjusha_ + "news.ftd", Live2ch("ftd/news.ftd"));
@@ -380,7 +381,12 @@ TEST_F(BackupTest, ARestoreNeverWritesOutsideTheLive2chFolderOrIntoKatjushas) {
                             return line.find("は使えないため元に戻しませんでした") !=
                                    std::string::npos;
                           }),
-            5);
+            6);
+  // A long line is shown cut, its control bytes as '?'.
+  const std::string shown = "の「created?95?" + std::string(189, 'x') + "」";
+  EXPECT_TRUE(std::any_of(report_.lines.begin(), report_.lines.end(), [&](const std::string& line) {
+    return line.find(shown) != std::string::npos;
+  }));
 }
 
 // The journal gives back every path as it was written, a line feed in a name and all, and

@@ -16,7 +16,6 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -121,25 +120,26 @@ TEST_F(FileLayerTest, NewFilesAppearOnlyWholeAndOnlyDeadWritersTemporariesAreRem
   EXPECT_EQ(Live2ch(live), "half");
 }
 
-// Most people run it without privileges, where a new file cannot take its name by its
-// descriptor alone: it still appears, whole, under its name.
-TEST_F(FileLayerTest, ANewFileTakesItsNameForAUserWithoutPrivileges) {
+// Most people run it without privileges: a new file still takes its name, and a file they may
+// not read, reached by its name or through a link, is one that cannot be read.
+TEST_F(FileLayerTest, WithoutPrivilegesNewFilesAreWrittenAndUnreadableOnesRefused) {
   if (geteuid() != 0) GTEST_SKIP() << "becoming another user needs root";
   const std::string folder = dir_.Path("shared/");
   fs::create_directories(folder);
-  fs::permissions(dir_.Path(), fs::perms::owner_all | fs::perms::others_exec);
   fs::permissions(folder, fs::perms::all);
-  const pid_t child = fork();
-  if (child == 0) {
-    constexpr uid_t kNobody = 65534;
-    if (setresgid(kNobody, kNobody, kNobody) != 0 || setresuid(kNobody, kNobody, kNobody) != 0) {
-      _exit(2);
-    }
-    _exit(MakeNativeFileSystem()->ReplaceWhole(folder + "1.idx", "whole") ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  Katjusha("secret.idx", "theirs");
+  fs::permissions(katjusha_ + "secret.idx", fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink(katjusha_ + "secret.idx", katjusha_ + "link.idx");
+  EXPECT_EQ(test::AsNobody(dir_.Path(), [&] {
+              const auto native = MakeNativeFileSystem();
+              std::string bytes;
+              return !native->ReplaceWhole(folder + "1.idx", "whole") &&
+                     native->ReadWhole(katjusha_ + "secret.idx", bytes) ==
+                         std::errc::permission_denied &&
+                     native->ReadWhole(katjusha_ + "link.idx", bytes) ==
+                         std::errc::permission_denied;
+            }),
+            1);
   EXPECT_EQ(test::ReadBytes(folder + "1.idx"), "whole");
 }
 
@@ -237,6 +237,7 @@ TEST_F(FileLayerTest, FilesReadTogetherGiveWhatEachGivesAlone) {
   add("log/link");
   Katjusha("log/fifo", "listed as a file");
   add("log/fifo");
+  const std::size_t descriptors = test::OpenDescriptors();
   fs_.BeginRun(live2ch_);
   std::vector<WholeRead> alone = files;
   for (WholeRead& file : alone) file.error = fs_.ReadWholeUpTo(file.path, file.most, file.bytes);
@@ -251,6 +252,7 @@ TEST_F(FileLayerTest, FilesReadTogetherGiveWhatEachGivesAlone) {
   char left[8];
   EXPECT_EQ(read(writer, left, sizeof left), 6);
   close(writer);
+  EXPECT_EQ(test::OpenDescriptors(), descriptors);  // nothing is kept open after a run
   for (std::size_t i = 0; i < files.size(); ++i) {
     EXPECT_EQ(files[i].error, alone[i].error) << files[i].path;
     EXPECT_EQ(files[i].bytes, alone[i].bytes) << files[i].path;

@@ -28,7 +28,8 @@ TEST_F(RunTest, ManyJobsLogAndWriteExactlyWhatOneJobDoes) {
     Katjusha("log/" + host + "/b/" + key + ".idx", i % 5 ? KatjushaIndex(host, "b", key) : "bad");
     favourites += host + "\\b\\" + key + (i % 9 ? ".idx\r\n" : ".gone\r\n");
   }
-  Katjusha("favorite.idx", favourites);
+  // Each favourite twice, in batches apart: one file written twice, in its order.
+  Katjusha("favorite.idx", favourites + favourites);
   fs_.fail_write = [](const std::string& path) { return path.find("7.idx") != std::string::npos; };
   fs_.fail_list = [&](const std::string& f) { return f == katjusha_ + test::P("log/h3/"); };
   EXPECT_EQ(Run("fav,allidx", 1), RunOutcome::kCompletedWithFailures);

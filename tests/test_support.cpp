@@ -7,6 +7,11 @@
 #include <iterator>
 #include <random>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include "util/cp932.h"
 #include "util/path.h"
 
@@ -19,11 +24,6 @@ namespace {
 // Every test ends with the descriptors it began with: a file, folder or lock that the code under
 // test leaves open would, over a run of a hundred thousand indexes, use up the process's share.
 class DescriptorCheck final : public ::testing::EmptyTestEventListener {
-  static std::size_t OpenDescriptors() {
-    std::error_code ignored;
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd", ignored),
-                                                  fs::directory_iterator()));
-  }
   void OnTestStart(const ::testing::TestInfo&) override { open_ = OpenDescriptors(); }
   void OnTestEnd(const ::testing::TestInfo&) override {
     EXPECT_EQ(OpenDescriptors(), open_) << "descriptors left open";
@@ -71,6 +71,29 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   }
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
+
+#ifndef _WIN32
+int AsNobody(const std::string& folder, const std::function<bool()>& step) {
+  fs::permissions(folder, fs::perms::others_exec, fs::perm_options::add);
+  const pid_t child = fork();
+  if (child == 0) {
+    constexpr uid_t kNobody = 65534;
+    if (setresgid(kNobody, kNobody, kNobody) != 0 || setresuid(kNobody, kNobody, kNobody) != 0) {
+      _exit(2);
+    }
+    _exit(step() ? 1 : 0);
+  }
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status) < 2 ? WEXITSTATUS(status) : -1;
+}
+
+std::size_t OpenDescriptors() {
+  std::error_code ignored;
+  return static_cast<std::size_t>(
+      std::distance(fs::directory_iterator("/proc/self/fd", ignored), fs::directory_iterator()));
+}
+#endif
 
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -38,6 +38,15 @@ std::string P(std::string path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 /// The file's bytes; "<missing>" when it cannot be read.
 std::string ReadBytes(const std::string& path);
+#ifndef _WIN32
+/// Runs `step` in a child process as the unprivileged user nobody, as most people run the
+/// program: 1 when it gives true, 0 when it gives false, -1 when the child could not become
+/// nobody or did not end. The tests run as root; `folder` is opened to everyone first.
+int AsNobody(const std::string& folder, const std::function<bool()>& step);
+/// How many descriptors the process has open.
+std::size_t OpenDescriptors();
+#endif
+
 /// Files by relative path with '/', with their bytes.
 using Files = std::map<std::string, std::string>;
 /// Every file under `folder`.
