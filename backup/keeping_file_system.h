@@ -77,9 +77,9 @@ class KeepingFileSystem final : public ForwardingFileSystem {
 
   // A file made ready to be put in place, waiting for its journal line.
   struct ReadyPut {
-    FileWriter* written;     // what puts it in place
-    bool existed;            // whether it replaces a file
-    JournalEntry entry;      // its change, when the run is journalled
+    FileWriter* written;       // what puts it in place
+    bool existed;              // whether it replaces a file
+    JournalEntry entry;        // its change, when the run is journalled
     std::error_code* outcome;  // told whether it was put in place
   };
   // Where a writer's file goes when it is committed: put in place at once, or, with `ready`,

@@ -48,7 +48,7 @@ class IndexConversions {
     std::string from, to;
     Done done;
     bool report_only = false;  // a report that only waits its turn
-    std::string line, key;  // the Live2ch line while it waits to be written, and its PathKey
+    std::string line, key;     // the Live2ch line while it waits to be written, and its PathKey
     bool converted = false;
     std::error_code read_error, write_error;
     std::exception_ptr escaped;  // what a worker's step threw, thrown again in its turn
@@ -83,19 +83,19 @@ class IndexConversions {
   void Report(Job& job);
 
   Context& cx_;
-  const std::size_t window_;              // how many batches may be handed over and not reported
-  std::mutex mutex_;                      // guards the batches' progress and everything below
-  std::condition_variable work_added_;    // for idle workers
-  std::condition_variable turn_passed_;   // for workers waiting to make folders or to write
+  const std::size_t window_;                // how many batches may be handed over and not reported
+  std::mutex mutex_;                        // guards the batches' progress and everything below
+  std::condition_variable work_added_;      // for idle workers
+  std::condition_variable turn_passed_;     // for workers waiting to make folders or to write
   std::condition_variable batch_finished_;  // for the caller, waiting to report
   // Not yet reported, oldest first; changed by the caller only. The last one is still being
   // filled while `filling_`.
   std::deque<Batch> batches_;
   bool filling_ = false;
-  std::size_t handed_ = 0;       // batches handed over and not yet reported
-  std::deque<Batch*> to_start_;  // batches that no worker has taken yet
-  std::size_t tickets_ = 0;      // batches handed over so far
-  std::size_t turn_ = 0;         // the batch whose folders are made next
+  std::size_t handed_ = 0;                        // batches handed over and not yet reported
+  std::deque<Batch*> to_start_;                   // batches that no worker has taken yet
+  std::size_t tickets_ = 0;                       // batches handed over so far
+  std::size_t turn_ = 0;                          // the batch whose folders are made next
   std::unordered_map<std::string, int> writing_;  // PathKey => conversions writing it
   bool stopping_ = false;
   std::vector<std::thread> workers_;

@@ -365,7 +365,8 @@ TEST_F(BackupTest, ARestoreNeverWritesOutsideTheLive2chFolderOrIntoKatjushas) {
               "folder\t91\t..%2Fk\nremoved\t92\tftd/%2E%2E/../k/Katjusha.exe\t-\t\t\n"
               "created\t93\tftd/x.ftd\t-\tcbf29ce48422232g:0\t\n"  // and broken hashes
               "created\t94\tftd/y.ftd\t-\tcbf29ce48422232:50\t\n"
-              "created\t95\t" + std::string(300, 'x') + "\n");
+              "created\t95\t" +
+                  std::string(300, 'x') + "\n");
   test::WriteBytes(journal, text);
   // Katjusha's file holds what the run wrote, so only the protection keeps the restore out.
   test::WriteBytes(katjusha_ + "news.ftd", Live2ch("ftd/news.ftd"));

@@ -10,8 +10,9 @@
 namespace mirelda {
 
 /// Passes every call through to `inner`, so that a wrapper overrides only what it changes. A
-/// wrapper that changes ReadWholeUpTo changes ReadEachWhole too. ReplaceWhole is left to go through this file system's own StartReplacing, so that a wrapper
-/// that changes StartReplacing changes it too.
+/// wrapper that changes ReadWholeUpTo changes ReadEachWhole too. ReplaceWhole is left to go through
+/// this file system's own StartReplacing, so that a wrapper that changes StartReplacing changes it
+/// too.
 class ForwardingFileSystem : public FileSystem {
  public:
   explicit ForwardingFileSystem(FileSystem& inner) : inner_(inner) {}

@@ -87,8 +87,8 @@ class MainWindowTest : public QObject {
     QVERIFY(!rig.Button("cmdStart")->isEnabled());
   }
 
-  // Many thousands of favourites, enough for a run of a second or more: the window takes its events throughout, its
-  // start button stops the run, and a close waits for the run's end.
+  // Many thousands of favourites, enough for a run of a second or more: the window takes its events
+  // throughout, its start button stops the run, and a close waits for the run's end.
   void theEventLoopTurnsDuringARunAndACloseWaitsForItsEnd() {
     Rig rig;
     QFile list(rig.katjusha.filePath("favorite.idx"));

@@ -172,8 +172,8 @@ void FileReaders::ReadEach(std::span<WholeRead> files) {
   // Everything else, a file read together but not whole included, the ordinary way.
   for (std::size_t i = 0, next = 0; i < files.size(); ++i) {
     WholeRead& file = files[i];
-    const bool was_read = next < read_together.size() && read_together[next] == &file &&
-                          reads[next++].whole;
+    const bool was_read =
+        next < read_together.size() && read_together[next] == &file && reads[next++].whole;
     if (!was_read && !file.error) file.error = ReadUpTo(file.path, file.most, file.bytes);
   }
 }

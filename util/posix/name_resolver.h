@@ -99,7 +99,7 @@ class NameResolver {
 
   std::atomic<bool> trusted_ = false;
   std::recursive_mutex listing_;  // held while a folder that was not kept is listed
-  ShortHoldMutex mutex_;  // guards everything below, and the names of every folder kept
+  ShortHoldMutex mutex_;          // guards everything below, and the names of every folder kept
   std::unordered_map<std::string, std::shared_ptr<Folder>> folders_;  // by the path asked for
   std::deque<std::string> kept_order_;  // keys of folders_, oldest first
 };

@@ -124,10 +124,11 @@ void RingReader::ReadFirstPieces(std::span<RingRead> files, int flags) {
   for (std::size_t start = 0; start < files.size(); start += kFilesPerCall) {
     std::unique_ptr<Ring> ring = Take();
     if (!ring) return;
-    const auto some = files.subspan(start, std::min<std::size_t>(kFilesPerCall, files.size() - start));
-    // A ring that failed midway may hold descriptors or answers still to come: it goes.
-    if (!ring->Read(some, flags)) return;
-    Give(std::move(ring));
+    const auto some =
+        files.subspan(start, std::min<std::size_t>(kFilesPerCall, files.size() - start));
+    // A ring that failed midway may hold descriptors or answers still to come: it goes, and the
+    // next files take another.
+    if (ring->Read(some, flags)) Give(std::move(ring));
   }
 }
 

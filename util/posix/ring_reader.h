@@ -13,11 +13,11 @@ namespace mirelda::posix {
 
 /// A file for RingReader to read: a name in an open folder.
 struct RingRead {
-  int folder = -1;           ///< the folder's handle
-  const char* name = "";     ///< the file's name in it
-  std::size_t first = 0;     ///< how many bytes to read at most
-  std::string bytes;         ///< what the read gave, when `whole`
-  bool whole = false;        ///< the read gave at least one byte, and fewer than it asked for
+  int folder = -1;        ///< the folder's handle
+  const char* name = "";  ///< the file's name in it
+  std::size_t first = 0;  ///< how many bytes to read at most
+  std::string bytes;      ///< what the read gave, when `whole`
+  bool whole = false;     ///< the read gave at least one byte, and fewer than it asked for
 };
 
 /// Reads the first bytes of many files with one call for every few dozen, where the system
