@@ -143,10 +143,10 @@ std::error_code FileReaders::ReadUpTo(const std::string& path, std::int64_t most
 }
 
 void FileReaders::ReadEach(std::span<WholeRead> files) {
-  std::vector<Found> listed;  // held, so that their folders stay open while they are read
-  std::vector<RingRead> reads;
-  std::vector<WholeRead*> read_together;
-  for (WholeRead& file : files) {
+  std::vector<Found> listed;       // held, so that their folders stay open while they are read
+  std::vector<std::size_t> which;  // the file each of them is
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    WholeRead& file = files[i];
     file.bytes.clear();
     file.error.clear();
     if (HasNul(file.path)) continue;  // left to ReadUpTo, which knows no such file
@@ -155,26 +155,28 @@ void FileReaders::ReadEach(std::span<WholeRead> files) {
       file.error = std::make_error_code(std::errc::no_such_file_or_directory);
     } else if (found.type == DT_REG && found.folder) {
       listed.push_back(std::move(found));
-      read_together.push_back(&file);
+      which.push_back(i);
     }
   }
-  reads.resize(listed.size());
-  for (std::size_t i = 0; i < listed.size(); ++i) {
-    reads[i].folder = listed[i].at();
-    reads[i].name = listed[i].relative();
-    reads[i].first = static_cast<std::size_t>(std::min(read_together[i]->most + 1, kFirstPiece));
+  std::vector<RingRead> reads(listed.size());
+  for (std::size_t k = 0; k < listed.size(); ++k) {
+    reads[k].folder = listed[k].at();
+    reads[k].name = listed[k].relative();
+    reads[k].first = static_cast<std::size_t>(std::min(files[which[k]].most + 1, kFirstPiece));
   }
   // The listing is the look before the open, as in Open.
   ring_.ReadFirstPieces(reads, kReadFlags | O_NOFOLLOW);
-  for (std::size_t i = 0; i < reads.size(); ++i) {
-    if (reads[i].whole) read_together[i]->bytes = std::move(reads[i].bytes);
+  std::vector<bool> read(files.size());
+  for (std::size_t k = 0; k < reads.size(); ++k) {
+    if (!reads[k].whole) continue;
+    files[which[k]].bytes = std::move(reads[k].bytes);
+    read[which[k]] = true;
   }
   // Everything else, a file read together but not whole included, the ordinary way.
-  for (std::size_t i = 0, next = 0; i < files.size(); ++i) {
-    WholeRead& file = files[i];
-    const bool was_read =
-        next < read_together.size() && read_together[next] == &file && reads[next++].whole;
-    if (!was_read && !file.error) file.error = ReadUpTo(file.path, file.most, file.bytes);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (!read[i] && !files[i].error) {
+      files[i].error = ReadUpTo(files[i].path, files[i].most, files[i].bytes);
+    }
   }
 }
 
