@@ -136,12 +136,14 @@ void IndexConversions::ReadAll(Batch& batch) {
   for (Job& job : batch.jobs) {
     if (job.report_only) continue;
     const WholeRead& read = *file++;
-    job.escaped = escaped;
     job.read_error = read.error;
-    Attempt(job.escaped, [&] {
-      if (!escaped) job.line = ThreadIndexLine(read.bytes);
-      if (!job.line.empty()) job.key = PathKey(job.to);
-    });
+    job.escaped = escaped;
+    if (!escaped) {
+      Attempt(job.escaped, [&] {
+        job.line = ThreadIndexLine(read.bytes);
+        if (!job.line.empty()) job.key = PathKey(job.to);
+      });
+    }
     job.converted = !job.key.empty();
   }
 }
